@@ -1,0 +1,105 @@
+#include "containers/ObjArray.h"
+
+#include <algorithm>
+#include <cstdint>
+
+IMPLEMENT_CLASS(TArray, TContainer)
+
+namespace {
+// Room made up front for a new array; a larger capacity fills in as items arrive.
+constexpr int kEagerSlots = 1 << 16;
+}  // namespace
+
+TArray::TArray(TClassRef itemClass, TCompareFunc compareFunc, int capacity, int growth)
+    : TContainer(itemClass) {
+    if (capacity < 1) throw EInvalidArrayCapacity();
+    CompareFunc = compareFunc;
+    Capacity = capacity;
+    Growth = growth;
+    Sorted = true;
+    Items.reserve(std::min(capacity, kEagerSlots));
+}
+
+TArray::~TArray() { TArray::Clear(); }
+
+void TArray::RestoreShape(int capacity, int growth, bool sorted, int itemsExpected) {
+    if (capacity < 1) throw EInvalidArrayCapacity();
+    Capacity = capacity;
+    Growth = growth;
+    Sorted = sorted;
+    Items.reserve(std::clamp(itemsExpected, 0, capacity));
+}
+
+void TArray::CheckIndex(int index) const {
+    if (index < 1 || index > Count()) throw EInvalidIndex();
+}
+
+TObject* TArray::GetItem(int index) const {
+    CheckIndex(index);
+    return Items[index - 1];
+}
+
+void TArray::SetItem(int index, TObject* item) {
+    CheckItemType(item);
+    CheckIndex(index);
+    TObject*& slot = Items[index - 1];
+    if (slot != item) {  // storing what is already there must not destroy it
+        TObject* const old = slot;
+        slot = item;
+        DisposeItem(old);
+    }
+    UpdateSorted(index);
+}
+
+void TArray::Add(TObject* item) {
+    CheckItemType(item);
+    if (ItemCount == kMaxItems) throw EContainerIsFull();
+    if (ItemCount >= Capacity) {
+        if (Growth == 0) throw EContainerIsFull();
+        const std::int64_t grown = std::int64_t{Capacity} + Growth;  // no int overflow
+        SetCapacity(static_cast<int>(std::min<std::int64_t>(grown, kMaxItems)));
+    }
+    Items.push_back(item);
+    ++ItemCount;
+    UpdateSorted(ItemCount);
+}
+
+void TArray::SetCapacity(int newCapacity) {
+    if (newCapacity < 1) throw EInvalidArrayCapacity();
+    if (newCapacity == Capacity) return;
+    if (newCapacity < ItemCount) throw ENewArraySizeTooSmall();
+    Capacity = newCapacity;
+    if (static_cast<std::size_t>(newCapacity) < Items.capacity()) Items.shrink_to_fit();
+}
+
+bool TArray::OutOfOrder(int index) const {
+    return CompareFunc(Items[index - 1], Items[index]) == crGreater;
+}
+
+void TArray::UpdateSorted(int index) {
+    if (ItemCount < 2 || !Sorted) return;
+    if (index == ItemCount) {
+        Sorted = !OutOfOrder(index - 1);
+    } else if (index == 1) {
+        Sorted = !OutOfOrder(1);
+    } else {
+        Sorted = !(OutOfOrder(index - 1) || OutOfOrder(index));
+    }
+}
+
+void TArray::ForEach(TForEachProc proc, void* arg) {
+    const int count = Count();
+    for (int i = 0; i < count && i < ItemCount; ++i) proc(Items[i], arg);
+}
+
+void TArray::ForEachMethod(const TForEachMethod& method, void* arg) {
+    const int count = Count();
+    for (int i = 0; i < count && i < ItemCount; ++i) method(Items[i], arg);
+}
+
+void TArray::Clear() {
+    for (TObject* item : Items) DisposeItem(item);
+    Items.clear();
+    ItemCount = 0;
+    Sorted = true;
+}
