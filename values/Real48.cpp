@@ -1,0 +1,96 @@
+#include "values/Real48.h"
+
+#include <cstring>
+
+#include "containers/ObjType.h"
+
+namespace {
+
+// The x87 extended format: a 64-bit significand with an explicit leading bit, then a 16-bit
+// word holding the sign and a 15-bit exponent biased by 16383.
+constexpr int kExtendedBias = 16383;
+constexpr std::uint16_t kExtendedMaxExponent = 0x7FFF;
+constexpr std::uint64_t kExtendedLeadingBit = std::uint64_t{1} << 63;
+
+constexpr int kReal48Bias = 129;
+constexpr int kFractionBits = 39;
+constexpr int kDroppedBits = 64 - (kFractionBits + 1);
+constexpr std::uint64_t kHiddenBit = std::uint64_t{1} << kFractionBits;
+constexpr std::uint64_t kFractionMask = kHiddenBit - 1;
+constexpr std::uint64_t kSignificandCarry = std::uint64_t{1} << (kFractionBits + 1);
+// Unbiased exponents of the smallest magnitude kept and of the first one that overflows.
+constexpr int kMinExponent = -128;
+constexpr int kOverflowExponent = 127;
+
+struct TExtendedParts {
+    std::uint64_t significand;
+    std::uint16_t signAndExponent;
+};
+
+TExtendedParts SplitExtended(long double value) {
+    TExtendedParts parts{};
+    std::memcpy(&parts.significand, &value, sizeof parts.significand);
+    std::memcpy(&parts.signAndExponent, reinterpret_cast<const char*>(&value) + 8,
+                sizeof parts.signAndExponent);
+    return parts;
+}
+
+long double JoinExtended(TExtendedParts parts) {
+    long double value = 0;  // also clears the padding beyond the 10 bytes
+    std::memcpy(&value, &parts.significand, sizeof parts.significand);
+    std::memcpy(reinterpret_cast<char*>(&value) + 8, &parts.signAndExponent,
+                sizeof parts.signAndExponent);
+    return value;
+}
+
+}  // namespace
+
+Real48 Real48::FromExtended(long double value) {
+    const TExtendedParts parts = SplitExtended(value);
+    const bool negative = (parts.signAndExponent & 0x8000) != 0;
+    const int biased = parts.signAndExponent & kExtendedMaxExponent;
+    if (biased == kExtendedMaxExponent) {
+        // Infinity has a bare leading bit; every other pattern is a NaN to the FPU.
+        if (parts.significand == kExtendedLeadingBit) throw EOverflow();
+        throw EInvalidOp();
+    }
+    if (biased == 0) return Real48();  // zero or a denormal, both far below 2^-128
+    // The FPU rejects a non-zero exponent without the leading bit as an invalid operand.
+    if ((parts.significand & kExtendedLeadingBit) == 0) throw EInvalidOp();
+
+    int exponent = biased - kExtendedBias;
+    std::uint64_t significand = parts.significand >> kDroppedBits;
+    const bool firstDroppedBitSet = ((parts.significand >> (kDroppedBits - 1)) & 1) != 0;
+    if (firstDroppedBitSet) significand += 1;  // ties go away from zero
+    if (significand == kSignificandCarry) {
+        significand >>= 1;
+        exponent += 1;
+    }
+    if (exponent < kMinExponent) return Real48();
+    if (exponent >= kOverflowExponent) throw EOverflow();
+
+    const std::uint64_t fraction = significand & kFractionMask;
+    Real48 result;
+    result.bytes_[0] = static_cast<std::uint8_t>(exponent + kReal48Bias);
+    for (int i = 0; i < 5; ++i)
+        result.bytes_[i + 1] = static_cast<std::uint8_t>(fraction >> (8 * i));
+    if (negative) result.bytes_[5] |= 0x80;
+    return result;
+}
+
+Real48 Real48::FromBytes(const std::array<std::uint8_t, 6>& bytes) noexcept {
+    Real48 result;
+    result.bytes_ = bytes;
+    return result;
+}
+
+long double Real48::ToExtended() const noexcept {
+    if (bytes_[0] == 0) return 0.0L;
+    std::uint64_t fraction = bytes_[5] & 0x7F;
+    for (int i = 4; i >= 1; --i) fraction = (fraction << 8) | bytes_[i];
+    TExtendedParts parts{};
+    parts.significand = (kHiddenBit | fraction) << kDroppedBits;
+    parts.signAndExponent = static_cast<std::uint16_t>(bytes_[0] - kReal48Bias + kExtendedBias);
+    if ((bytes_[5] & 0x80) != 0) parts.signAndExponent |= 0x8000;
+    return JoinExtended(parts);
+}

@@ -1,0 +1,49 @@
+// The 6-byte real of edge weights, node distances and boxed reals. Arithmetic is done in
+// 80-bit extended precision; a value is narrowed only when it is stored into a Real48.
+#pragma once
+
+#include <array>
+#include <compare>
+#include <cstdint>
+#include <limits>
+
+static_assert(std::numeric_limits<long double>::digits == 64,
+              "Real48 widens exactly only into the x87 80-bit extended format");
+
+/// Byte 0: biased exponent e (bias 129; e = 0 means 0 whatever the other bytes hold).
+/// Bytes 1-5: 39 fraction bits, least significant byte first (bytes 1..4 and the low 7 bits
+/// of byte 5); the top bit of byte 5 is the sign.
+/// Value = (-1)^s * (1 + f / 2^39) * 2^(e - 129); range 2^-128 .. (2 - 2^-39) * 2^126, plus 0.
+class Real48 {
+public:
+    constexpr Real48() = default;  // the value 0
+
+    /// The one narrowing from extended; every store into a Real48 field goes through it.
+    /// Rounds the significand to 40 bits with ties away from zero, then flushes a magnitude
+    /// below 2^-128 to 0 (negative zero and denormals included).
+    /// Raises EOverflow ("Floating point overflow") when the rounded magnitude is 2^127 or
+    /// more (infinities included), EInvalidOp ("Invalid floating point operation") for a NaN
+    /// or an unnormal. A throw produces no value, so the caller's field keeps its old one.
+    static Real48 FromExtended(long double value);
+
+    /// Any six bytes are a valid Real48: there are no infinities and no NaNs.
+    static Real48 FromBytes(const std::array<std::uint8_t, 6>& bytes) noexcept;
+
+    /// Exact widening.
+    long double ToExtended() const noexcept;
+
+    std::array<std::uint8_t, 6> ToBytes() const noexcept { return bytes_; }
+
+    /// By value: every encoding with e = 0 equals 0.
+    friend bool operator==(const Real48& a, const Real48& b) noexcept {
+        return a.ToExtended() == b.ToExtended();
+    }
+    friend std::partial_ordering operator<=>(const Real48& a, const Real48& b) noexcept {
+        return a.ToExtended() <=> b.ToExtended();
+    }
+
+private:
+    std::array<std::uint8_t, 6> bytes_{};
+};
+
+static_assert(sizeof(Real48) == 6);
