@@ -138,11 +138,9 @@ TEST(BucketData, HoldsItsOwnCopyOfTheBytes) {
     bucket.GetValue(out);
     EXPECT_EQ(std::vector<std::uint8_t>(out, out + 4),
               (std::vector<std::uint8_t>{0x78, 0x56, 0x34, 0x12}));
-    EXPECT_EQ(TExtendedBucket(0.1L).Size(), 10);
-    EXPECT_EQ(TExtendedBucket(0.1L).Value(), 0.1L);
-    EXPECT_EQ(TRealBucket(Real48::FromExtended(2.5L)).Value().ToExtended(), 2.5L);
-    EXPECT_EQ(TCharBucket('\xE9').Value(), '\xE9');
-    EXPECT_TRUE(TWordBoolBucket(true).Value());
+    const TExtendedBucket extended(0.1L);  // the x87 format's 10 bytes, not sizeof's 16
+    EXPECT_EQ(extended.Size(), 10);
+    EXPECT_EQ(extended.Value(), 0.1L);
 }
 
 TEST(BucketData, ShortBucketReadsMissingBytesAsZero) {
@@ -168,6 +166,4 @@ TEST(BlankInstances, EveryClassMakesAnEmptyInstanceOfItself) {
     EXPECT_FALSE(blankCombo.OwnsObj);
     EXPECT_TRUE(blankCombo.Str.empty());
     EXPECT_EQ(blankCombo.Obj, nullptr);
-    EXPECT_STREQ(TLongBoolBucket::StaticClass()->name, "TLongBoolBucket");
-    EXPECT_EQ(TLongBoolBucket::StaticClass()->parent, TBucket::StaticClass());
 }
