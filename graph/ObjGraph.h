@@ -1,0 +1,199 @@
+// The graph model: boxed string and real, nodes, directed weighted edges, the lists
+// that hold them, the graph itself and its shortest-path search.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "containers/ObjArray.h"
+#include "containers/ObjList.h"
+#include "values/Real48.h"
+
+class TGraphEdge;
+class TGraphNode;
+class TEdgeList;
+
+/// The starting Distance of every node and the starting bound of a search: a node still
+/// this far away counts as unreached, so no path of this length or more is ever found.
+inline constexpr long double InfiniteDistance = 100000.0L;
+
+/// A boxed string; a node's caption.
+class TStringObj : public TObject {
+    DECLARE_CLASS()
+public:
+    explicit TStringObj(std::string text) : Text(std::move(text)) {}
+
+    std::string Text;  // 8-bit Windows-1252 bytes, as typed and as stored in files
+
+private:
+    explicit TStringObj(TBlank) {}
+};
+
+/// A boxed real, in spite of its name: the cells of the weight matrix.
+class TInteger : public TObject {
+    DECLARE_CLASS()
+public:
+    /// Every 32-bit integer is exact in Real48, so this never raises.
+    explicit TInteger(std::int32_t value);
+
+    Real48 Value;
+
+private:
+    explicit TInteger(TBlank) {}
+};
+
+/// A plain growable list of references, positions from 0, that never destroys what it
+/// holds and silently refuses objects that are not of its item class.
+class TTypedList : public TObject {
+    DECLARE_CLASS()
+public:
+    explicit TTypedList(TClassRef itemClass) : ItemClass(itemClass) {}
+
+    TClassRef GetItemClass() const { return ItemClass; }
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    /// EListError ("List index out of bounds (%d)") unless 0 <= index < Count.
+    TObject* Get(int index) const {
+        if (index < 0 || index >= Count()) throw EListError(index);
+        return items_[static_cast<std::size_t>(index)];
+    }
+    /// Appends item when it is an instance of ItemClass; otherwise does nothing at all.
+    void Add(TObject* item);
+    /// Drops the first entry that is this very object; its former position, or -1.
+    int Remove(const TObject* item);
+    /// Drops every entry; destroys none.
+    void Clear() { items_.clear(); }
+
+protected:
+    explicit TTypedList(TBlank) {}
+
+    TClassRef ItemClass = nullptr;
+
+private:
+    friend class TMathGraph;  // fills out-edge lists with edges it has already checked
+    std::vector<TObject*> items_;
+};
+
+/// The graph's edges, each node's OutEdges and every shortest-path result.
+class TEdgeList : public TTypedList {
+    DECLARE_CLASS()
+public:
+    TEdgeList();
+
+    /// As TTypedList::Get; Add lets only edges in, so every entry is one.
+    TGraphEdge* Get(int index) const;
+
+private:
+    explicit TEdgeList(TBlank blank) : TTypedList(blank) {}
+};
+
+/// The graph's node list: a class of its own so that it is stored under its own name.
+class TNodeList : public TUnorderedList {
+    DECLARE_CLASS()
+public:
+    using TUnorderedList::TUnorderedList;
+
+private:
+    explicit TNodeList(TBlank blank) : TUnorderedList(blank) {}
+};
+
+class TGraphNode : public TObject {
+    DECLARE_CLASS()
+public:
+    /// Takes caption over and starts with an empty OutEdges list.
+    explicit TGraphNode(std::unique_ptr<TStringObj> caption);
+
+    /// Called by the search right after it has lowered this node's Distance, with the node
+    /// it came from and the Weight of the edge used. Does nothing here.
+    /// REQUIRES: an override leaves Distance, PrevEdge and the graph's lists alone.
+    virtual void Relaxed(TGraphNode* fromNode, Real48 weight);
+
+    std::unique_ptr<TStringObj> Caption;
+    TGraphEdge* PrevEdge = nullptr;       // the edge the last search came in by
+    std::unique_ptr<TEdgeList> OutEdges;  // as the last BuildOutEdges left it, or none
+    Real48 Distance;                      // from the last search's source
+
+protected:
+    explicit TGraphNode(TBlank) {}
+
+private:
+    friend class TMathGraph;
+    // Stamped by each pass over a graph's nodes: the pass's number and the node's 0-based
+    // place in Nodes. A stamp from another pass tells a node that is not in this graph.
+    std::uint64_t indexPass_ = 0;
+    int indexPosition_ = -1;
+};
+
+/// A directed edge: followed only from FromNode to ToNode; owns neither.
+class TGraphEdge : public TObject {
+    DECLARE_CLASS()
+public:
+    /// Weighs 1.0.
+    TGraphEdge(TGraphNode* fromNode, TGraphNode* toNode);
+
+    virtual Real48 GetWeight() const { return Weight; }
+    /// Called by the search on every edge leaving a node it is about to expand, with that
+    /// node, before any of them is relaxed. Does nothing here.
+    virtual void Scanned(TGraphNode* fromNode);
+
+    TGraphNode* FromNode = nullptr;
+    TGraphNode* ToNode = nullptr;
+    Real48 Weight;
+
+protected:
+    explicit TGraphEdge(TBlank) {}
+};
+
+/// crEqual for the very same object, crGreater otherwise: finds a node by identity.
+TCompareResult CompareNodes(TObject* a, TObject* b);
+
+/// The graph. It owns Nodes (which owns the nodes, which own their captions and
+/// OutEdges lists), the edges held in Edges, and Matrix. Every edge's ends are nodes of
+/// Nodes; OutEdges, PrevEdge and search results only refer to edges held in Edges.
+class TMathGraph : public TObject {
+    DECLARE_CLASS()
+public:
+    /// No matrix, no nodes, no edges.
+    TMathGraph();
+    /// Destroys the edges in Edges, then the lists, the nodes and the matrix.
+    ~TMathGraph() override;
+
+    /// Gives every node of Nodes an OutEdges list holding, in the order of Edges, the
+    /// edges that start at it. EInvalidObjectType, before anything changes, when Nodes
+    /// holds something that is not a node.
+    void BuildOutEdges();
+
+    /// True when some edge of Edges ends at node; edges that only start there don't count.
+    bool IsEdgeTarget(const TGraphNode* node) const;
+
+    /// The cheapest path of length below InfiniteDistance from source to target, as its
+    /// edges from the target back to the source; empty when there is none or when source
+    /// is target. Rebuilds every OutEdges list, sets every node's Distance (the best
+    /// length found, InfiniteDistance when unreached) and PrevEdge, and calls the hooks
+    /// Scanned and Relaxed. Ties go to the node earlier in Nodes and, between edges from
+    /// the same node, to the edge earlier in Edges.
+    /// With negative weights a node already expanded may still be lowered but is not
+    /// expanded again; a PrevEdge loop ends the result at the first node met twice.
+    /// EOverflow ("Floating point overflow") when a distance leaves the Real48 range:
+    /// the search stops there, with what it stored so far left in place.
+    /// A source or target that is none or not in Nodes: an empty result, nothing changed.
+    /// EInvalidObjectType as for BuildOutEdges.
+    /// Caller owns the result; the edges in it stay the graph's.
+    std::unique_ptr<TEdgeList> ShortestPath(TGraphNode* source, TGraphNode* target);
+
+    std::unique_ptr<TArray> Matrix;    // the weight matrix last built or read, or none
+    std::unique_ptr<TNodeList> Nodes;  // of TGraphNode under CompareNodes, owning
+    std::unique_ptr<TEdgeList> Edges;  // the graph's edges, destroyed with the graph
+
+private:
+    explicit TMathGraph(TBlank) {}
+
+    class TIndex;   // the nodes by position and the out-edge table of one pass
+    class TSearch;  // the state of one search
+    static void Stamp(TGraphNode* node, std::uint64_t pass, int position);
+    /// The node's position as stamped by this pass; -1 for none or a node not indexed.
+    static int StampedPosition(const TGraphNode* node, std::uint64_t pass);
+    static std::vector<TObject*>& ItemsOf(TTypedList& list) { return list.items_; }
+};
