@@ -1,0 +1,110 @@
+// The buffered reader and writer beneath the object stream, with the byte
+// encoding of every primitive value a record is made of.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "persistence/Streams.h"
+
+/// Tag bytes that say what follows in the stream.
+enum TValueTag : std::uint8_t {
+    tagInt8 = 2,
+    tagInt16 = 3,
+    tagInt32 = 4,
+    tagExtended = 5,
+    tagString = 6,
+    tagFalse = 8,
+    tagTrue = 9,
+    tagLString = 12,
+};
+
+/// Moves bytes between a byte stream and its own transfer buffer.
+class TFiler {
+public:
+    static constexpr int kBufferSize = 4096;
+
+    /// stream is borrowed and must outlive the filer.
+    explicit TFiler(TStream* stream);
+    TFiler(const TFiler&) = delete;
+    TFiler& operator=(const TFiler&) = delete;
+    virtual ~TFiler() = default;
+
+    TStream* GetStream() const { return Stream; }
+
+protected:
+    TStream* Stream;
+    std::unique_ptr<std::uint8_t[]> Buffer;
+    int BufferSize = kBufferSize;
+    int BufferPos = 0;  // next byte of Buffer to use
+};
+
+/// Reads ahead up to a buffer's worth; on release the stream is moved back so
+/// that it stands just after the last byte consumed.
+class TReader : public TFiler {
+public:
+    explicit TReader(TStream* stream);
+    ~TReader() override;
+
+    /// Exactly count bytes; EReadError ("Stream read error") when the stream ends first.
+    void Read(void* buffer, std::size_t count);
+
+    /// Any of the three integer tags, sign-extended; another tag raises
+    /// EReadError ("Invalid property value") with the tag consumed.
+    std::int32_t ReadInt();
+    /// tagString or tagLString whatever the length; another tag: "Invalid property value".
+    std::string ReadText();
+    /// A length byte and that many bytes, no tag.
+    std::string ReadShortText();
+    /// True only for tagTrue; every other byte reads as false.
+    bool ReadBool();
+    /// tagExtended and 10 bytes, or else an integer (the tag given back and read
+    /// by ReadInt) widened to a float.
+    long double ReadExtended();
+    void ReadBytes(void* buffer, std::size_t count) { Read(buffer, count); }
+    /// EReadError ("Invalid stream format") unless the next 4 bytes are "TPF0".
+    void ReadMagic();
+    /// Two raw bytes, little-endian.
+    std::uint16_t ReadUInt16();
+
+    /// Raises what reading on would raise, EReadError ("Stream read error"),
+    /// when fewer than count bytes are left and the stream's size says so.
+    /// Called before a count or length from the stream drives an allocation.
+    void CheckAvailable(std::uint64_t count);
+
+protected:
+    int BufferEnd = 0;  // number of valid bytes in Buffer
+
+private:
+    void Refill();
+    std::uint8_t ReadByte();
+    std::string ReadCharacters(std::uint64_t length);
+};
+
+/// Collects bytes in its buffer; they reach the byte stream only through Flush.
+class TWriter : public TFiler {
+public:
+    explicit TWriter(TStream* stream) : TFiler(stream) {}
+    /// Flushes what is left, swallowing a failure: a destructor cannot report
+    /// it. Call Flush first wherever the failure matters.
+    ~TWriter() override;
+
+    void Write(const void* buffer, std::size_t count);
+    /// Writes the buffered bytes; EWriteError ("Stream write error") when the
+    /// stream takes fewer. The buffer is empty afterwards either way.
+    void Flush();
+
+    /// The smallest of tagInt8, tagInt16 and tagInt32 that holds value.
+    void WriteInt(std::int32_t value);
+    /// tagString up to 255 bytes, tagLString beyond.
+    void WriteText(const std::string& text);
+    /// A length byte and at most the first 255 bytes.
+    void WriteShortText(const std::string& text);
+    void WriteBool(bool value);
+    void WriteExtended(long double value);
+    void WriteBytes(const void* buffer, std::size_t count) { Write(buffer, count); }
+    void WriteMagic();
+    void WriteUInt16(std::uint16_t value);
+};

@@ -1,0 +1,98 @@
+// Byte streams beneath the object stream: an open file and a growable block
+// of memory, both read and written at a current position.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "containers/ObjType.h"
+
+/// A sequence of bytes with a current position.
+class TStream : public TObject {
+    DECLARE_CLASS()
+public:
+    /// Reads up to count bytes at the position into buffer; returns how many
+    /// were read (0 at the end) and advances the position by that many.
+    virtual std::size_t Read(void* buffer, std::size_t count) = 0;
+    /// Writes count bytes at the position; returns how many were written.
+    virtual std::size_t Write(const void* buffer, std::size_t count) = 0;
+    /// Moves the position by offset from where it is; returns the new position.
+    /// A target before the start is refused: the position stays and -1 is returned.
+    virtual std::int64_t Seek(std::int64_t offset) = 0;
+    virtual std::int64_t Position() const = 0;
+    virtual std::int64_t Size() const = 0;
+    /// Whether Size() is the number of bytes a reader can still get from the
+    /// start: false for pipes and devices, whose end shows only when reached.
+    virtual bool SizeIsKnown() const { return true; }
+};
+
+/// A stream over a file opened by name; the file is closed with the stream.
+class TFileStream : public TStream {
+    DECLARE_CLASS()
+public:
+    enum class TMode { OpenRead, Create };
+
+    /// OpenRead: the existing file, for reading only; EFOpenError ("Cannot open
+    /// file %s") when it cannot be opened. Create: the file made anew or
+    /// truncated, for writing; EFCreateError ("Cannot create file %s").
+    TFileStream(const std::string& fileName, TMode mode);
+    ~TFileStream() override;
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::size_t Write(const void* buffer, std::size_t count) override;
+    std::int64_t Seek(std::int64_t offset) override;
+    std::int64_t Position() const override;
+    std::int64_t Size() const override;
+    bool SizeIsKnown() const override { return isRegular_; }
+
+private:
+    int fd_ = -1;
+    bool isRegular_ = false;
+};
+
+/// A stream over a block of memory that grows as it is written.
+class TMemoryStream : public TStream {
+    DECLARE_CLASS()
+public:
+    TMemoryStream() = default;
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    /// Writing past the end grows the block, by at least half again its room,
+    /// so that writing n bytes in small pieces costs O(n).
+    std::size_t Write(const void* buffer, std::size_t count) override;
+    std::int64_t Seek(std::int64_t offset) override;
+    std::int64_t Position() const override { return position_; }
+    std::int64_t Size() const override { return static_cast<std::int64_t>(data_.size()); }
+
+    /// The whole content; valid until the next write or SetSize.
+    std::uint8_t* Memory() { return data_.data(); }
+    const std::uint8_t* Memory() const { return data_.data(); }
+    /// New bytes are zero; the position is kept, even beyond the new end.
+    void SetSize(std::size_t size);
+    /// Replaces the content with the whole file, read at once; the position
+    /// goes to the start. EFOpenError when the file cannot be opened, EReadError
+    /// ("Stream read error") when it cannot be read completely. On failure the
+    /// content is as it was.
+    void LoadFromFile(const std::string& fileName);
+    /// Writes the whole content to the file so that it is either the new
+    /// content or left as it was: see WriteFileAtomically.
+    void SaveToFile(const std::string& fileName) const;
+
+private:
+    explicit TMemoryStream(TBlank) {}
+
+    std::vector<std::uint8_t> data_;
+    std::int64_t position_ = 0;
+};
+
+/// Replaces the file's content with the size bytes at data, or leaves the file
+/// as it was: the bytes go to a new file beside it, are flushed to the disk,
+/// and only then is that file renamed over the target. The target keeps its
+/// permission bits (a new file gets 0666 less the umask); a symbolic link is
+/// followed, so the file it points to is replaced and the link stays.
+/// EFCreateError ("Cannot create file %s") when the file cannot be created or
+/// replaced, or is write-protected; EWriteError ("Stream write error") when the
+/// bytes cannot all be written. No stray file is left behind on failure.
+void WriteFileAtomically(const std::string& fileName, const void* data, std::size_t size);

@@ -1,0 +1,68 @@
+#include "tests/persistence/StreamBytes.h"
+
+std::unique_ptr<TMemoryStream> MemoryOf(const TBytes& bytes) {
+    auto stream = std::make_unique<TMemoryStream>();
+    stream->Write(bytes.data(), bytes.size());
+    stream->Seek(-stream->Position());
+    return stream;
+}
+
+TBytes ContentOf(const TMemoryStream& stream) {
+    return TBytes(stream.Memory(), stream.Memory() + stream.Size());
+}
+
+TBytes FrameOf(TObject* object) {
+    TObjectStream objects(std::make_unique<TMemoryStream>());
+    objects.WriteObject(object);
+    return ContentOf(static_cast<TMemoryStream&>(*objects.GetStream()));
+}
+
+std::unique_ptr<TObject> ObjectFrom(const TBytes& bytes) {
+    TObjectStream objects(MemoryOf(bytes));
+    return std::unique_ptr<TObject>(objects.ReadObject());
+}
+
+TBytes Concat(TBytes bytes, const TBytes& more) {
+    bytes.insert(bytes.end(), more.begin(), more.end());
+    return bytes;
+}
+
+TBytes BytesOf(const std::string& text) { return TBytes(text.begin(), text.end()); }
+
+TBytes FrameHeader(const std::string& className) {
+    TBytes header = {'T', 'P', 'F', '0', 6, static_cast<std::uint8_t>(className.size())};
+    return Concat(Concat(header, BytesOf(className)), {1, 0});
+}
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+TTempDir::TTempDir() {
+    char pattern[] = "/tmp/persist-test-XXXXXX";
+    path_ = ::mkdtemp(pattern);
+}
+
+TTempDir::~TTempDir() { std::filesystem::remove_all(path_); }
+
+std::vector<std::string> TTempDir::Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TBytes FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const TBytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <set>
+
+#include "persistence/Streams.h"
+#include "tests/persistence/StreamBytes.h"
+
+namespace {
+
+TEST(MemoryStream, ReadsWritesAndSeeksAtItsPosition) {
+    TMemoryStream stream;
+    EXPECT_EQ(stream.Write("hello", 5), 5u);
+    EXPECT_EQ(stream.Seek(-3), 2);
+    EXPECT_EQ(stream.Write("LLOW", 4), 4u);  // overwrites and grows
+    EXPECT_EQ(ContentOf(stream), BytesOf("heLLOW"));
+    EXPECT_EQ(stream.Seek(-7), -1);  // before the start: refused
+    EXPECT_EQ(stream.Position(), 6);
+    stream.Seek(-6);
+    char out[10] = {};
+    EXPECT_EQ(stream.Read(out, sizeof out), 6u);
+    EXPECT_EQ(stream.Read(out, sizeof out), 0u);
+}
+
+TEST(MemoryStream, SetSizeZeroFillsAndKeepsThePosition) {
+    TMemoryStream stream;
+    stream.Write("abcd", 4);
+    stream.SetSize(2);
+    EXPECT_EQ(stream.Position(), 4);
+    stream.SetSize(3);
+    EXPECT_EQ(ContentOf(stream), (TBytes{'a', 'b', 0}));
+}
+
+TEST(MemoryStream, GrowsGeometricallyUnderSmallWrites) {
+    TMemoryStream stream;
+    std::set<const std::uint8_t*> blocks;
+    for (int i = 0; i < 1000000; ++i) {
+        stream.Write("x", 1);
+        blocks.insert(stream.Memory());
+    }
+    EXPECT_LT(blocks.size(), 60u);  // a fixed step would move the block thousands of times
+}
+
+TEST(MemoryStream, LoadsAWholeFileOrKeepsItsContent) {
+    TTempDir dir;
+    WriteFileBytes(dir.Path("f"), BytesOf("content"));
+    TMemoryStream stream;
+    stream.Write("old", 3);
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { stream.LoadFromFile(dir.Path("missing")); }),
+              "Cannot open file " + dir.Path("missing"));
+    EXPECT_EQ(ContentOf(stream), BytesOf("old"));
+    stream.LoadFromFile(dir.Path("f"));
+    EXPECT_EQ(ContentOf(stream), BytesOf("content"));
+    EXPECT_EQ(stream.Position(), 0);
+}
+
+TEST(FileStream, CreatesTruncatesAndReadsBack) {
+    TTempDir dir;
+    WriteFileBytes(dir.Path("f"), BytesOf("a long old content"));
+    {
+        TFileStream out(dir.Path("f"), TFileStream::TMode::Create);
+        EXPECT_EQ(out.Write("new", 3), 3u);
+    }
+    TFileStream in(dir.Path("f"), TFileStream::TMode::OpenRead);
+    EXPECT_EQ(in.Size(), 3);
+    EXPECT_TRUE(in.SizeIsKnown());
+    char out[3];
+    EXPECT_EQ(in.Read(out, 3), 3u);
+    EXPECT_EQ(in.Seek(-2), 1);
+    EXPECT_EQ(
+        MessageOf<EFOpenError>([&] { TFileStream(dir.Path("no"), TFileStream::TMode::OpenRead); }),
+        "Cannot open file " + dir.Path("no"));
+    EXPECT_EQ(MessageOf<EFCreateError>(
+                  [&] { TFileStream(dir.Path("no/f"), TFileStream::TMode::Create); }),
+              "Cannot create file " + dir.Path("no/f"));
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+TEST(AtomicWrite, KeepsTheTargetsModeAndGivesNewFilesTheUmasksMode) {
+    TTempDir dir;
+    WriteFileBytes(dir.Path("old"), BytesOf("x"));
+    ::chmod(dir.Path("old").c_str(), 0640);
+    WriteFileAtomically(dir.Path("old"), "new", 3);
+    EXPECT_EQ(FileBytes(dir.Path("old")), BytesOf("new"));
+    EXPECT_EQ(ModeOf(dir.Path("old")), 0640u);
+
+    const mode_t mask = ::umask(022);
+    WriteFileAtomically(dir.Path("fresh"), "", 0);
+    ::umask(mask);
+    EXPECT_EQ(ModeOf(dir.Path("fresh")), 0644u);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"fresh", "old"}));
+}
+
+TEST(AtomicWrite, FollowsASymbolicLinkAndKeepsIt) {
+    TTempDir dir;
+    WriteFileBytes(dir.Path("real"), BytesOf("x"));
+    ASSERT_EQ(::symlink(dir.Path("real").c_str(), dir.Path("link").c_str()), 0);
+    WriteFileAtomically(dir.Path("link"), "via", 3);
+    struct stat st {};
+    ::lstat(dir.Path("link").c_str(), &st);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(FileBytes(dir.Path("real")), BytesOf("via"));
+}
+
+TEST(AtomicWrite, UnreplaceableTargetsAreCreateErrorsWithoutLeftovers) {
+    TTempDir dir;
+    ::mkdir(dir.Path("sub").c_str(), 0755);
+    EXPECT_EQ(MessageOf<EFCreateError>([&] { WriteFileAtomically(dir.Path("sub"), "x", 1); }),
+              "Cannot create file " + dir.Path("sub"));
+    EXPECT_THROW(WriteFileAtomically(dir.Path("none/x"), "x", 1), EFCreateError);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"sub"});
+}
+
+}  // namespace
