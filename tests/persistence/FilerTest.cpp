@@ -7,12 +7,16 @@ namespace {
 
 TBytes Written(const std::function<void(TWriter&)>& write) {
     TMemoryStream stream;
-    {
-        TWriter writer(&stream);
-        write(writer);
-    }
-    return ContentOf(stream);
+    write(*std::make_unique<TWriter>(&stream));  // released at the end, so flushed
+    return ContentOf(&stream);
 }
+
+/// A reader over bytes that owns them.
+struct TBytesReader {
+    explicit TBytesReader(const TBytes& bytes) : stream(MemoryOf(bytes)), reader(stream.get()) {}
+    std::unique_ptr<TMemoryStream> stream;
+    TReader reader;
+};
 
 TEST(WriteInt, TakesTheSmallestTagAtEveryWidthBoundary) {
     const std::pair<std::int32_t, TBytes> cases[] = {
@@ -23,105 +27,77 @@ TEST(WriteInt, TakesTheSmallestTagAtEveryWidthBoundary) {
     };
     for (const auto& [value, bytes] : cases) {
         EXPECT_EQ(Written([&](TWriter& w) { w.WriteInt(value); }), bytes) << value;
-        auto stream = MemoryOf(bytes);
-        EXPECT_EQ(TReader(stream.get()).ReadInt(), value);
+        EXPECT_EQ(TBytesReader(bytes).reader.ReadInt(), value);
     }
 }
 
 TEST(ReadInt, SignExtendsAndRefusesOtherTagsAfterConsumingThem) {
-    auto stream = MemoryOf({3, 0xFF, 0xFF, 5, 2, 7});
-    TReader reader(stream.get());
-    EXPECT_EQ(reader.ReadInt(), -1);
-    EXPECT_EQ(MessageOf<EReadError>([&] { reader.ReadInt(); }), "Invalid property value");
-    EXPECT_EQ(reader.ReadInt(), 7);  // the bad tag is gone, the next value reads
+    TBytesReader in({3, 0xFF, 0xFF, 5, 2, 7});
+    EXPECT_EQ(in.reader.ReadInt(), -1);
+    EXPECT_EQ(MessageOf<EReadError>([&] { in.reader.ReadInt(); }), "Invalid property value");
+    EXPECT_EQ(in.reader.ReadInt(), 7);
 }
 
-TEST(WriteText, ShortAndLongFormsSwitchAt256Bytes) {
-    EXPECT_EQ(Written([](TWriter& w) { w.WriteText(""); }), (TBytes{6, 0}));
-    const TBytes short255 = Written([](TWriter& w) { w.WriteText(std::string(255, 'x')); });
-    EXPECT_EQ(TBytes(short255.begin(), short255.begin() + 2), (TBytes{6, 255}));
-    const TBytes long256 = Written([](TWriter& w) { w.WriteText(std::string(256, 'x')); });
-    EXPECT_EQ(long256.size(), 5u + 256u);
-    EXPECT_EQ(TBytes(long256.begin(), long256.begin() + 5), (TBytes{12, 0, 1, 0, 0}));
-}
-
-TEST(ReadText, AcceptsEitherTagWhateverTheLength) {
-    auto stream = MemoryOf({12, 2, 0, 0, 0, 'a', 'b', 6, 1, 'c', 9});
-    TReader reader(stream.get());
-    EXPECT_EQ(reader.ReadText(), "ab");
-    EXPECT_EQ(reader.ReadText(), "c");
-    EXPECT_EQ(MessageOf<EReadError>([&] { reader.ReadText(); }), "Invalid property value");
-}
-
-TEST(ReadText, LengthBeyondTheStreamFailsBeforeAllocating) {
-    auto stream = MemoryOf({12, 0xFF, 0xFF, 0xFF, 0x7F, 'a'});
-    TReader reader(stream.get());
-    EXPECT_EQ(MessageOf<EReadError>([&] { reader.ReadText(); }), "Stream read error");
+TEST(Text, ShortFormUpTo255BytesLongFormBeyondEitherAccepted) {
+    EXPECT_EQ(Written([](TWriter& w) { w.WriteText(""); }), (Bytes({6, 0})));
+    EXPECT_EQ(Written([](TWriter& w) { w.WriteText(std::string(255, 'x')); }),
+              (Bytes({6, 255}) + TBytes(255, 'x')));
+    EXPECT_EQ(Written([](TWriter& w) { w.WriteText(std::string(256, 'x')); }),
+              (Bytes({12, 0, 1, 0, 0}) + TBytes(256, 'x')));
+    TBytesReader in({12, 2, 0, 0, 0, 'a', 'b', 6, 1, 'c', 9});
+    EXPECT_EQ(in.reader.ReadText(), "ab");
+    EXPECT_EQ(in.reader.ReadText(), "c");
+    EXPECT_EQ(MessageOf<EReadError>([&] { in.reader.ReadText(); }), "Invalid property value");
+    // A length beyond the stream fails before anything is allocated.
+    TBytesReader huge({12, 0xFF, 0xFF, 0xFF, 0x7F, 'a'});
+    EXPECT_EQ(MessageOf<EReadError>([&] { huge.reader.ReadText(); }), "Stream read error");
 }
 
 TEST(ShortText, CutsTo255BytesWithoutTag) {
     const TBytes bytes = Written([](TWriter& w) { w.WriteShortText(std::string(300, 'y')); });
-    ASSERT_EQ(bytes.size(), 256u);
-    EXPECT_EQ(bytes[0], 0xFF);
-    auto stream = MemoryOf(bytes);
-    EXPECT_EQ(TReader(stream.get()).ReadShortText(), std::string(255, 'y'));
+    EXPECT_EQ(bytes, Bytes({255}) + TBytes(255, 'y'));
+    EXPECT_EQ(TBytesReader(bytes).reader.ReadShortText(), std::string(255, 'y'));
 }
 
-TEST(ReadBool, OnlyNineIsTrue) {
-    EXPECT_EQ(Written([](TWriter& w) { w.WriteBool(true), w.WriteBool(false); }), (TBytes{9, 8}));
-    auto stream = MemoryOf({8, 0, 7, 9});
-    TReader reader(stream.get());
-    EXPECT_FALSE(reader.ReadBool());
-    EXPECT_FALSE(reader.ReadBool());
-    EXPECT_FALSE(reader.ReadBool());
-    EXPECT_TRUE(reader.ReadBool());
+TEST(Bool, OnlyNineIsTrue) {
+    EXPECT_EQ(Written([](TWriter& w) { w.WriteBool(true), w.WriteBool(false); }), (Bytes({9, 8})));
+    TBytesReader in({8, 0, 7, 9});
+    for (bool expected : {false, false, false, true}) EXPECT_EQ(in.reader.ReadBool(), expected);
 }
 
-TEST(Extended, TenBytesAfterTagOrAnIntegerGivenBack) {
-    const TBytes bytes = Written([](TWriter& w) { w.WriteExtended(1.0L); });
-    EXPECT_EQ(bytes, (TBytes{5, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F}));
-    auto stream = MemoryOf(Concat(bytes, {2, 5, 6}));
-    TReader reader(stream.get());
-    EXPECT_EQ(reader.ReadExtended(), 1.0L);
-    EXPECT_EQ(reader.ReadExtended(), 5.0L);
-    EXPECT_EQ(MessageOf<EReadError>([&] { reader.ReadExtended(); }), "Invalid property value");
+TEST(Extended, TenBytesAfterTheTagOrElseAnInteger) {
+    const TBytes one = Written([](TWriter& w) { w.WriteExtended(1.0L); });
+    EXPECT_EQ(one, (Bytes({5, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F})));
+    TBytesReader in(one + Bytes({2, 5, 6}));
+    EXPECT_EQ(in.reader.ReadExtended(), 1.0L);
+    EXPECT_EQ(in.reader.ReadExtended(), 5.0L);
+    EXPECT_EQ(MessageOf<EReadError>([&] { in.reader.ReadExtended(); }), "Invalid property value");
 }
 
 TEST(Magic, IsTpf0) {
     EXPECT_EQ(Written([](TWriter& w) { w.WriteMagic(); }), BytesOf("TPF0"));
-    auto stream = MemoryOf(BytesOf("TPF1"));
-    EXPECT_EQ(MessageOf<EReadError>([&] { TReader(stream.get()).ReadMagic(); }),
+    EXPECT_EQ(MessageOf<EReadError>([] { TBytesReader(BytesOf("TPF1")).reader.ReadMagic(); }),
               "Invalid stream format");
 }
 
-TEST(Reader, EndOfStreamIsAReadErrorAndReleaseGivesBackTheReadAhead) {
+TEST(Reader, ReleaseGivesBackTheReadAheadAndTheEndIsAReadError) {
     auto stream = MemoryOf(TBytes(5000, 7));
-    {
-        TReader reader(stream.get());
-        TBytes chunk(4100);
-        reader.Read(chunk.data(), chunk.size());  // crosses a refill
-        EXPECT_EQ(stream->Position(), 5000);
-    }
+    TBytes chunk(4100);
+    TReader(stream.get()).Read(chunk.data(), chunk.size());  // crosses a refill
     EXPECT_EQ(stream->Position(), 4100);
-    TReader reader(stream.get());
-    TBytes rest(901);
-    EXPECT_EQ(MessageOf<EReadError>([&] { reader.Read(rest.data(), rest.size()); }),
+    EXPECT_EQ(MessageOf<EReadError>([&] { TReader(stream.get()).Read(chunk.data(), 901); }),
               "Stream read error");
 }
 
-TEST(Writer, ReachesTheStreamInBlocksAndReportsAShortWrite) {
+TEST(Writer, HoldsAFullBufferUntilFlushAndReportsShortWrites) {
     TMemoryStream stream;
     TWriter writer(&stream);
-    const TBytes big(5000, 1);
-    writer.Write(big.data(), big.size());
-    EXPECT_EQ(stream.Size(), 4096);  // nothing beyond a full buffer before Flush
-    writer.Flush();
-    EXPECT_EQ(stream.Size(), 5000);
-
-    struct TFullStream : TMemoryStream {
+    writer.Write(TBytes(5000, 1).data(), 5000);
+    EXPECT_EQ(stream.Size(), 4096);
+    struct THalfStream : TMemoryStream {
         std::size_t Write(const void*, std::size_t count) override { return count / 2; }
-    } full;
-    TWriter failing(&full);
+    } half;
+    TWriter failing(&half);
     failing.WriteInt(1000);
     EXPECT_EQ(MessageOf<EWriteError>([&] { failing.Flush(); }), "Stream write error");
 }

@@ -1,5 +1,27 @@
 #include "tests/persistence/StreamBytes.h"
 
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+TBytes operator+(TBytes bytes, const TBytes& more) {
+    bytes.insert(bytes.end(), more.begin(), more.end());
+    return bytes;
+}
+
+TBytes BytesOf(const std::string& text) { return TBytes(text.begin(), text.end()); }
+
+TBytes Text(const std::string& s) {
+    return TBytes{6, static_cast<std::uint8_t>(s.size())} + BytesOf(s);
+}
+
+TBytes FrameHeader(const std::string& className) {
+    return BytesOf("TPF0") + Text(className) + TBytes{1, 0};
+}
+
 std::unique_ptr<TMemoryStream> MemoryOf(const TBytes& bytes) {
     auto stream = std::make_unique<TMemoryStream>();
     stream->Write(bytes.data(), bytes.size());
@@ -7,39 +29,21 @@ std::unique_ptr<TMemoryStream> MemoryOf(const TBytes& bytes) {
     return stream;
 }
 
-TBytes ContentOf(const TMemoryStream& stream) {
-    return TBytes(stream.Memory(), stream.Memory() + stream.Size());
+TBytes ContentOf(const TStream* memoryStream) {
+    const auto* memory = static_cast<const TMemoryStream*>(memoryStream);
+    return TBytes(memory->Memory(), memory->Memory() + memory->Size());
 }
 
 TBytes FrameOf(TObject* object) {
     TObjectStream objects(std::make_unique<TMemoryStream>());
     objects.WriteObject(object);
-    return ContentOf(static_cast<TMemoryStream&>(*objects.GetStream()));
+    return ContentOf(objects.GetStream());
 }
 
 std::unique_ptr<TObject> ObjectFrom(const TBytes& bytes) {
     TObjectStream objects(MemoryOf(bytes));
     return std::unique_ptr<TObject>(objects.ReadObject());
 }
-
-TBytes Concat(TBytes bytes, const TBytes& more) {
-    bytes.insert(bytes.end(), more.begin(), more.end());
-    return bytes;
-}
-
-TBytes BytesOf(const std::string& text) { return TBytes(text.begin(), text.end()); }
-
-TBytes FrameHeader(const std::string& className) {
-    TBytes header = {'T', 'P', 'F', '0', 6, static_cast<std::uint8_t>(className.size())};
-    return Concat(Concat(header, BytesOf(className)), {1, 0});
-}
-
-#include <stdlib.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 TTempDir::TTempDir() {
     char pattern[] = "/tmp/persist-test-XXXXXX";
@@ -62,7 +66,7 @@ TBytes FileBytes(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, const TBytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }

@@ -1,8 +1,9 @@
-// Helpers for the stream tests: frames to bytes and back, and error texts.
+// Helpers for the stream tests: frames to bytes and back, files, error texts.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,23 +12,37 @@
 
 using TBytes = std::vector<std::uint8_t>;
 
-/// A memory stream holding bytes, positioned at its start.
-std::unique_ptr<TMemoryStream> MemoryOf(const TBytes& bytes);
-/// The bytes of the memory stream's whole content.
-TBytes ContentOf(const TMemoryStream& stream);
-/// One top-level frame of object.
-TBytes FrameOf(TObject* object);
-/// One top-level frame read from bytes.
-std::unique_ptr<TObject> ObjectFrom(const TBytes& bytes);
-/// bytes followed by more.
-TBytes Concat(TBytes bytes, const TBytes& more);
-/// The bytes of text, for splicing names into expected frames.
+/// Literal bytes; the parentheses keep their commas safe inside test macros.
+inline TBytes Bytes(std::initializer_list<std::uint8_t> bytes) { return TBytes(bytes); }
+TBytes operator+(TBytes bytes, const TBytes& more);
 TBytes BytesOf(const std::string& text);
-/// The header of a version-1 frame of the class name.
+/// WriteText's short form of s.
+TBytes Text(const std::string& s);
+/// The header of a version-1 frame of the class.
 TBytes FrameHeader(const std::string& className);
 
-/// The text of the Error that action raises; "(nothing raised)" or
-/// "(other error: ...)" otherwise.
+/// A memory stream holding bytes, positioned at its start.
+std::unique_ptr<TMemoryStream> MemoryOf(const TBytes& bytes);
+TBytes ContentOf(const TStream* memoryStream);
+/// One top-level frame of object, and one read back from bytes.
+TBytes FrameOf(TObject* object);
+std::unique_ptr<TObject> ObjectFrom(const TBytes& bytes);
+
+/// A fresh directory under /tmp, removed with its content at destruction.
+class TTempDir {
+public:
+    TTempDir();
+    ~TTempDir();
+    std::string Path(const std::string& name) const { return path_ + "/" + name; }
+    std::vector<std::string> Entries() const;  // sorted names
+
+private:
+    std::string path_;
+};
+TBytes FileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const TBytes& bytes);
+
+/// The text of the Error that action raises, or what happened instead.
 template <class Error>
 std::string MessageOf(const std::function<void()>& action) {
     try {
@@ -39,22 +54,3 @@ std::string MessageOf(const std::function<void()>& action) {
     }
     return "(nothing raised)";
 }
-
-/// A fresh directory under /tmp, removed with everything in it at destruction.
-class TTempDir {
-public:
-    TTempDir();
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-    ~TTempDir();
-    std::string Path(const std::string& name) const { return path_ + "/" + name; }
-    /// The names of the directory's entries, sorted.
-    std::vector<std::string> Entries() const;
-
-private:
-    std::string path_;
-};
-
-/// The file's bytes; empty when it cannot be read.
-TBytes FileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const TBytes& bytes);
