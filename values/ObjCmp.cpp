@@ -1,10 +1,11 @@
 #include "values/ObjCmp.h"
 
+#include "values/CodePage.h"
+
 #include <unicode/coll.h>
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
 
-#include <array>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -54,27 +55,6 @@ const icu::Collator* CaseBlindCollator() {
     return collator.get();
 }
 
-using TCodePage = std::array<char16_t, 256>;
-
-// Windows-1252 is a one-byte code page: ask ICU's converter once for the whole table.
-TCodePage MakeWindows1252Table() {
-    std::string everyByte(256, '\0');
-    for (int i = 0; i < 256; ++i) everyByte[i] = static_cast<char>(i);
-    const icu::UnicodeString converted(everyByte.data(), 256, "windows-1252");
-    TCodePage table{};
-    for (int i = 0; i < 256; ++i)  // Latin-1 where the converter is missing
-        table[i] = converted.length() == 256 ? converted[i] : static_cast<char16_t>(i);
-    return table;
-}
-
-std::u16string FromWindows1252(const std::string& bytes) {
-    static const TCodePage table = MakeWindows1252Table();
-    std::u16string text(bytes.size(), u'\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        text[i] = table[static_cast<unsigned char>(bytes[i])];
-    return text;
-}
-
 TCompareResult ByteOrder(const std::string& a, const std::string& b) {
     const int order = a.compare(b);
     return order < 0 ? crLess : order > 0 ? crGreater : crEqual;
@@ -84,8 +64,8 @@ TCompareResult Collate(const icu::Collator* collator, const std::string& a, cons
     // Without ICU's data no collator opens; byte order still gives a total order.
     if (collator == nullptr) return ByteOrder(a, b);
     UErrorCode status = U_ZERO_ERROR;
-    const std::u16string wideA = FromWindows1252(a);
-    const std::u16string wideB = FromWindows1252(b);
+    const std::u16string wideA = Windows1252ToUtf16(a);
+    const std::u16string wideB = Windows1252ToUtf16(b);
     const UCollationResult order =
         collator->compare(wideA.data(), static_cast<std::int32_t>(wideA.size()), wideB.data(),
                           static_cast<std::int32_t>(wideB.size()), status);
