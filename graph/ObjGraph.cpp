@@ -71,125 +71,88 @@ bool TMathGraph::IsEdgeTarget(const TGraphNode* node) const {
     return false;
 }
 
-void TMathGraph::Stamp(TGraphNode* node, std::uint64_t pass, int position) {
-    node->indexPass_ = pass;
-    node->indexPosition_ = position;
-}
-
-int TMathGraph::StampedPosition(const TGraphNode* node, std::uint64_t pass) {
-    if (node == nullptr || node->indexPass_ != pass) return -1;
-    return node->indexPosition_;
-}
-
-/// The graph's nodes by 0-based position and, for each position, the edges that start
-/// there in the order of Edges, with their ends' positions and their weights widened.
-/// Building it changes nothing that anyone can see.
-class TMathGraph::TIndex {
-public:
-    /// EInvalidObjectType when Nodes holds something that is not a node.
-    TIndex(TNodeList& nodes, const TEdgeList* edges) {
-        IndexNodes(nodes);
-        if (edges != nullptr)
-            IndexEdges(*edges);
-        else
-            first_.assign(nodes_.size() + 1, 0);
-    }
-
-    int NodeCount() const { return static_cast<int>(nodes_.size()); }
-    TGraphNode* Node(int position) const { return nodes_[Slot(position)]; }
-    /// -1 for none and for a node that is not in this graph.
-    int PositionOf(const TGraphNode* node) const { return StampedPosition(node, pass_); }
-
-    /// Out-edge k runs over [First(p), First(p + 1)) for the node at position p.
-    int First(int position) const { return first_[Slot(position)]; }
-    TGraphEdge* Edge(int k) const { return edges_[Slot(k)]; }
-    /// The position of the edge's ToNode; -1 when that is not a node of this graph.
-    int Target(int k) const { return targets_[Slot(k)]; }
-    double Weight(int k) const { return weights_[Slot(k)]; }
-    /// False when every edge is a plain TGraphEdge, whose Scanned does nothing.
-    bool EdgesHaveHooks() const { return edgesHaveHooks_; }
-
-    /// BuildOutEdges from the table. A node's old list is refilled rather than replaced:
-    /// nobody may keep it across a rebuild, and one allocation per node is saved.
-    void FillOutEdges() const {
-        for (int p = 0; p < NodeCount(); ++p) {
-            TGraphNode* node = Node(p);
-            if (node->OutEdges == nullptr ||
-                node->OutEdges->GetItemClass() != TGraphEdge::StaticClass())
-                node->OutEdges = std::make_unique<TEdgeList>();
-            ItemsOf(*node->OutEdges)
-                .assign(edges_.begin() + First(p), edges_.begin() + First(p + 1));
-        }
-    }
-
-private:
-    static std::size_t Slot(int index) { return static_cast<std::size_t>(index); }
-
-    void IndexNodes(TNodeList& nodes) {
-        static std::atomic<std::uint64_t> lastPass{0};
-        pass_ = ++lastPass;
-        nodes_.reserve(Slot(nodes.Count()));
-        for (bool more = nodes.First(); more; more = nodes.Next()) {
-            TObject* item = nodes.GetCurrent();
-            if (!IsA<TGraphNode>(item)) throw EInvalidObjectType();
-            nodes_.push_back(static_cast<TGraphNode*>(item));
-        }
-        for (int p = 0; p < NodeCount(); ++p) Stamp(Node(p), pass_, p);
-    }
-
-    // A counting sort by start position: stable, so each node's edges keep their order.
-    void IndexEdges(const TEdgeList& edges) {
-        std::vector<int> from(Slot(edges.Count()));
-        first_.assign(nodes_.size() + 1, 0);
-        for (int i = 0; i < edges.Count(); ++i) {
-            from[Slot(i)] = PositionOf(edges.Get(i)->FromNode);
-            if (from[Slot(i)] >= 0) ++first_[Slot(from[Slot(i)] + 1)];
-        }
-        for (std::size_t p = 1; p < first_.size(); ++p) first_[p] += first_[p - 1];
-        const std::size_t kept = Slot(first_.back());
-        edges_.resize(kept);
-        targets_.resize(kept);
-        weights_.resize(kept);
-        std::vector<int> next(first_.begin(), first_.end() - 1);
-        for (int i = 0; i < edges.Count(); ++i) {
-            if (from[Slot(i)] < 0) continue;
-            TGraphEdge* edge = edges.Get(i);
-            const std::size_t k = Slot(next[Slot(from[Slot(i)])]++);
-            edges_[k] = edge;
-            targets_[k] = PositionOf(edge->ToNode);
-            // Widening a Real48 is exact in a double too: 40 bits of significand, and
-            // exponents far inside a double's range.
-            weights_[k] = static_cast<double>(edge->Weight.ToExtended());
-            if (typeid(*edge) != typeid(TGraphEdge)) edgesHaveHooks_ = true;
-        }
-    }
-
-    std::uint64_t pass_ = 0;
-    std::vector<TGraphNode*> nodes_;
-    std::vector<int> first_;
-    std::vector<TGraphEdge*> edges_;
-    std::vector<int> targets_;
-    std::vector<double> weights_;
-    bool edgesHaveHooks_ = false;
-};
+// ----------------------------------------------------------------------------
+// The search's working storage
 
 namespace {
+
+struct TOutEdge {
+    TGraphEdge* edge;
+    double weight;  // exact: a Real48 has 40 bits of significand and a narrow exponent
+    int target;     // the position of ToNode; -1 when that is not a node of this graph
+    int source;     // the position of FromNode
+};
+
+/// What a search knows of one node, in one place: the search visits a node's state at
+/// random, and one cache line per visit beats one per array.
+struct TNodeState {
+    static constexpr int kNotQueued = -1;
+    static constexpr int kTaken = -2;
+
+    double distance;       // Distance, widened
+    TGraphEdge* previous;  // PrevEdge
+    int heapSlot;          // index in the heap, or kNotQueued, or kTaken
+    Real48 stored;         // Distance
+};
+
+struct THeapEntry {
+    double key;
+    int position;
+};
+
+/// The arrays of one search, by node position or out-edge. They are kept from one
+/// search to the next (one set per thread), so that a large graph pays for fresh
+/// memory once and not on every search.
+struct TScratch {
+    std::vector<TGraphNode*> nodes;
+    std::vector<int> first;  // out-edges of position p: [first[p], first[p + 1])
+    std::vector<int> next;
+    std::vector<TOutEdge> outEdges;
+    std::vector<TOutEdge> bucket;
+    std::vector<TNodeState> states;
+    std::vector<THeapEntry> heap;
+};
+
+/// Lends the thread's scratch for one search. A search started from inside another
+/// (a hook may do anything) finds none to borrow and gets a fresh set.
+class TScratchLoan {
+public:
+    TScratchLoan() : scratch_(std::move(Kept())) {
+        if (scratch_ == nullptr) scratch_ = std::make_unique<TScratch>();
+    }
+    ~TScratchLoan() { Kept() = std::move(scratch_); }
+    TScratchLoan(const TScratchLoan&) = delete;
+    TScratchLoan& operator=(const TScratchLoan&) = delete;
+
+    TScratch& operator*() const { return *scratch_; }
+
+private:
+    static std::unique_ptr<TScratch>& Kept() {
+        thread_local std::unique_ptr<TScratch> kept;
+        return kept;
+    }
+    std::unique_ptr<TScratch> scratch_;
+};
 
 /// A 4-ary min-heap of node positions keyed by distance, ties going to the lower
 /// position: exactly the node that a scan over the untaken nodes in list order would
 /// pick as the nearest.
 class TNodeHeap {
 public:
-    explicit TNodeHeap(int positions) : slot_(static_cast<std::size_t>(positions), kNotQueued) {}
+    /// REQUIRES: every state's heapSlot is kNotQueued.
+    TNodeHeap(std::vector<THeapEntry>& entries, std::vector<TNodeState>& states)
+        : entries_(entries), states_(states) {
+        entries_.clear();
+    }
 
     bool IsEmpty() const { return entries_.empty(); }
 
     /// Queues position at key, or moves it up to its lower key. A position already
     /// taken out stays out: it is never expanded twice.
     void Lower(int position, double key) {
-        const int slot = slot_[static_cast<std::size_t>(position)];
-        if (slot == kTaken) return;
-        if (slot == kNotQueued) {
+        const int slot = SlotOf(position);
+        if (slot == TNodeState::kTaken) return;
+        if (slot == TNodeState::kNotQueued) {
             entries_.push_back({key, position});
             SiftUp(entries_.size() - 1, {key, position});
         } else {
@@ -200,33 +163,28 @@ public:
     /// REQUIRES: !IsEmpty().
     int TakeNearest() {
         const int nearest = entries_.front().position;
-        slot_[static_cast<std::size_t>(nearest)] = kTaken;
-        const TEntry last = entries_.back();
+        SlotOf(nearest) = TNodeState::kTaken;
+        const THeapEntry last = entries_.back();
         entries_.pop_back();
         if (!entries_.empty()) SiftDown(0, last);
         return nearest;
     }
 
 private:
-    static constexpr int kNotQueued = -1;
-    static constexpr int kTaken = -2;
     static constexpr std::size_t kArity = 4;
 
-    struct TEntry {
-        double key;
-        int position;
-    };
+    int& SlotOf(int position) { return states_[static_cast<std::size_t>(position)].heapSlot; }
 
-    static bool Before(const TEntry& a, const TEntry& b) {
+    static bool Before(const THeapEntry& a, const THeapEntry& b) {
         return a.key < b.key || (a.key == b.key && a.position < b.position);
     }
 
-    void Place(std::size_t i, const TEntry& entry) {
+    void Place(std::size_t i, const THeapEntry& entry) {
         entries_[i] = entry;
-        slot_[static_cast<std::size_t>(entry.position)] = static_cast<int>(i);
+        SlotOf(entry.position) = static_cast<int>(i);
     }
 
-    void SiftUp(std::size_t i, const TEntry& entry) {
+    void SiftUp(std::size_t i, const THeapEntry& entry) {
         while (i > 0) {
             const std::size_t parent = (i - 1) / kArity;
             if (!Before(entry, entries_[parent])) break;
@@ -236,7 +194,7 @@ private:
         Place(i, entry);
     }
 
-    void SiftDown(std::size_t i, const TEntry& entry) {
+    void SiftDown(std::size_t i, const THeapEntry& entry) {
         for (;;) {
             const std::size_t child = i * kArity + 1;
             if (child >= entries_.size()) break;
@@ -251,108 +209,273 @@ private:
         Place(i, entry);
     }
 
-    std::vector<TEntry> entries_;
-    std::vector<int> slot_;  // index in entries_, or kNotQueued, or kTaken
+    std::vector<THeapEntry>& entries_;
+    std::vector<TNodeState>& states_;
 };
+
+std::size_t Slot(int index) { return static_cast<std::size_t>(index); }
 
 }  // namespace
 
-/// One search over an index. Expands the same nodes in the same order as a linear scan
-/// of the untaken nodes would, and makes the same stores and hook calls in the same order.
-class TMathGraph::TSearch {
-public:
-    TSearch(const TIndex& index, int target)
-        : index_(index),
-          target_(target),
-          distance_(static_cast<std::size_t>(index.NodeCount()),
-                    static_cast<double>(InfiniteDistance)),
-          heap_(index.NodeCount()) {}
+// ----------------------------------------------------------------------------
+// Indexing
 
-    void Run(int source) {
-        const Real48 infinite = Real48::FromExtended(InfiniteDistance);
-        for (int p = 0; p < index_.NodeCount(); ++p) {
-            index_.Node(p)->Distance = infinite;
-            index_.Node(p)->PrevEdge = nullptr;
-        }
-        index_.Node(source)->Distance = Real48();
-        Distance(source) = 0;
-        heap_.Lower(source, 0);
-        // Nodes never reached are left out of the heap: at the infinite distance they
-        // can never be expanded. Once the nearest node is not below the bound, nothing
-        // can be expanded any more, so nothing can be lowered, and every later pass of
-        // the scan would only take nodes out.
-        while (!heap_.IsEmpty()) {
-            const int nearest = heap_.TakeNearest();
-            if (!(Distance(nearest) < bound_)) return;
-            Expand(nearest);
-        }
+/// The graph's nodes by 0-based position and, for each position, the edges that start
+/// there in the order of Edges, with their ends' positions and their weights widened.
+/// Building it changes nothing that anyone can see.
+class TMathGraph::TIndex {
+public:
+    /// EInvalidObjectType when Nodes holds something that is not a node.
+    TIndex(TScratch& scratch, TNodeList& nodes, const TEdgeList* edges)
+        : nodes_(scratch.nodes), first_(scratch.first), outEdges_(scratch.outEdges) {
+        IndexNodes(nodes);
+        first_.assign(nodes_.size() + 1, 0);
+        if (edges != nullptr) IndexEdges(*edges, scratch);
     }
 
-    void WalkBack(TEdgeList& result) const {
-        std::vector<bool> passed(static_cast<std::size_t>(index_.NodeCount()));
-        int p = target_;
-        passed[static_cast<std::size_t>(p)] = true;
-        for (TGraphEdge* edge = index_.Node(p)->PrevEdge; edge != nullptr;
-             edge = index_.Node(p)->PrevEdge) {
-            result.Add(edge);
-            p = index_.PositionOf(edge->FromNode);
-            // A loop of negative weight can close the PrevEdge links into a ring.
-            if (p < 0 || passed[static_cast<std::size_t>(p)]) return;
-            passed[static_cast<std::size_t>(p)] = true;
+    int NodeCount() const { return static_cast<int>(nodes_.size()); }
+    TGraphNode* Node(int position) const { return nodes_[Slot(position)]; }
+    /// -1 for none and for a node that is not in this graph.
+    int PositionOf(const TGraphNode* node) const {
+        if (node == nullptr || node->indexPass_ != pass_) return -1;
+        return node->indexPosition_;
+    }
+
+    /// The out-edges of the node at position p are [First(p), First(p + 1)).
+    int First(int position) const { return first_[Slot(position)]; }
+    const TOutEdge& OutEdge(int k) const { return outEdges_[Slot(k)]; }
+
+    /// False while every node and edge is of the plain class, whose hooks do nothing:
+    /// then nobody can look at the graph while a search runs.
+    bool HasHooks() const { return hasHooks_; }
+
+    /// BuildOutEdges from the index. A node's old list is refilled rather than replaced:
+    /// nobody may keep it across a rebuild, and one allocation per node is saved.
+    void FillOutEdges() const {
+        for (int p = 0; p < NodeCount(); ++p) {
+            TGraphNode* node = Node(p);
+            if (node->OutEdges == nullptr ||
+                node->OutEdges->GetItemClass() != TGraphEdge::StaticClass())
+                node->OutEdges = std::make_unique<TEdgeList>();
+            std::vector<TObject*>& items = node->OutEdges->items_;
+            items.clear();
+            for (int k = First(p); k < First(p + 1); ++k) items.push_back(OutEdge(k).edge);
         }
     }
 
 private:
-    double& Distance(int p) { return distance_[static_cast<std::size_t>(p)]; }
-
-    void Expand(int u) {
-        TGraphNode* node = index_.Node(u);
-        const int first = index_.First(u);
-        const int last = index_.First(u + 1);
-        if (index_.EdgesHaveHooks())
-            for (int k = first; k < last; ++k) index_.Edge(k)->Scanned(node);
-        for (int k = first; k < last; ++k) {
-            const int v = index_.Target(k);
-            if (v < 0) continue;
-            // Compared in extended precision; narrowed to Real48 only when stored. The
-            // source's distance is read afresh each time: a loop edge may have lowered it.
-            const long double sum = static_cast<long double>(Distance(u)) + index_.Weight(k);
-            if (Distance(v) > sum) Relax(u, v, k, sum);
-            if (v == target_) bound_ = Distance(v);
+    void IndexNodes(TNodeList& nodes) {
+        static std::atomic<std::uint64_t> lastPass{0};
+        pass_ = ++lastPass;
+        nodes_.clear();
+        for (bool more = nodes.First(); more; more = nodes.Next()) {
+            TObject* item = nodes.GetCurrent();
+            if (!IsA<TGraphNode>(item)) throw EInvalidObjectType();
+            nodes_.push_back(static_cast<TGraphNode*>(item));
+        }
+        for (int p = 0; p < NodeCount(); ++p) {
+            nodes_[Slot(p)]->indexPass_ = pass_;
+            nodes_[Slot(p)]->indexPosition_ = p;
+            if (typeid(*nodes_[Slot(p)]) != typeid(TGraphNode)) hasHooks_ = true;
         }
     }
 
-    void Relax(int u, int v, int k, long double sum) {
-        TGraphNode* node = index_.Node(v);
-        TGraphEdge* edge = index_.Edge(k);
-        node->PrevEdge = edge;
-        node->Distance = Real48::FromExtended(sum);  // on overflow the old value stays
-        Distance(v) = static_cast<double>(node->Distance.ToExtended());
-        heap_.Lower(v, Distance(v));
-        node->Relaxed(index_.Node(u), edge->Weight);
+    // The position of an edge's end. The edge remembers where its ends were last time:
+    // checking that guess against the position table is far cheaper than visiting the
+    // node, and a guess gone stale only costs that visit.
+    int Locate(const TGraphNode* node, int& guess) const {
+        if (guess >= 0 && guess < NodeCount() && nodes_[Slot(guess)] == node) return guess;
+        guess = PositionOf(node);
+        return guess;
+    }
+
+    // Nodes per bucket in the first round of the sort below: a bucket's out-edges then
+    // fit in the cache, where the second round's scattered writes stay.
+    static constexpr int kBucketShift = 10;
+
+    // A counting sort by start position in two rounds, both stable, so that each node's
+    // edges keep the order of Edges. The first round appends each edge to the bucket of
+    // its start node, a write stream per bucket; the second orders each bucket in place.
+    // One round straight to the final places would miss the cache on almost every edge.
+    void IndexEdges(const TEdgeList& edges, TScratch& scratch) {
+        CountOutEdges(edges);
+        outEdges_.resize(Slot(first_.back()));
+        FillBuckets(edges, scratch.next);
+        for (int node = 0; node < NodeCount(); node += 1 << kBucketShift)
+            SortBucket(node, std::min(NodeCount(), node + (1 << kBucketShift)), scratch);
+    }
+
+    void CountOutEdges(const TEdgeList& edges) {
+        for (TObject* item : edges.items_) {
+            auto* edge = static_cast<TGraphEdge*>(item);
+            const int from = Locate(edge->FromNode, edge->fromGuess_);
+            Locate(edge->ToNode, edge->toGuess_);
+            if (from >= 0) ++first_[Slot(from + 1)];
+        }
+        for (std::size_t p = 1; p < first_.size(); ++p) first_[p] += first_[p - 1];
+    }
+
+    void FillBuckets(const TEdgeList& edges, std::vector<int>& next) {
+        next.clear();
+        for (int node = 0; node < NodeCount(); node += 1 << kBucketShift)
+            next.push_back(First(node));
+        for (TObject* item : edges.items_) {
+            auto* edge = static_cast<TGraphEdge*>(item);
+            const int from = edge->fromGuess_;  // settled, as the ToNode's, by CountOutEdges
+            if (from < 0) continue;
+            outEdges_[Slot(next[Slot(from >> kBucketShift)]++)] = {
+                edge, static_cast<double>(edge->Weight.ToExtended()), edge->toGuess_, from};
+            if (typeid(*edge) != typeid(TGraphEdge)) hasHooks_ = true;
+        }
+    }
+
+    void SortBucket(int firstNode, int endNode, TScratch& scratch) {
+        std::vector<TOutEdge>& bucket = scratch.bucket;
+        bucket.assign(outEdges_.begin() + First(firstNode), outEdges_.begin() + First(endNode));
+        std::vector<int>& next = scratch.next;
+        next.assign(first_.begin() + firstNode, first_.begin() + endNode);
+        for (const TOutEdge& out : bucket)
+            outEdges_[Slot(next[Slot(out.source - firstNode)]++)] = out;
+    }
+
+    std::uint64_t pass_ = 0;
+    std::vector<TGraphNode*>& nodes_;
+    std::vector<int>& first_;
+    std::vector<TOutEdge>& outEdges_;
+    bool hasHooks_ = false;
+};
+
+// ----------------------------------------------------------------------------
+// Searching
+
+/// One search over an index. Expands the same nodes in the same order as a linear scan
+/// of the untaken nodes would, and makes the same stores and hook calls in the same order.
+///
+/// Distances and PrevEdges are kept in arrays by position. With hooks they are written
+/// through to the nodes as they change, so that a hook sees the graph as the scan would
+/// show it; without, the nodes get their final values at the end, also when an overflow
+/// ends the search early.
+class TMathGraph::TSearch {
+public:
+    TSearch(TScratch& scratch, const TIndex& index, int target)
+        : index_(index),
+          target_(target),
+          through_(index.HasHooks()),
+          states_(scratch.states),
+          heap_(scratch.heap, scratch.states) {
+        states_.assign(Slot(index.NodeCount()), {kInfinite, nullptr, TNodeState::kNotQueued,
+                                                 Real48::FromExtended(InfiniteDistance)});
+    }
+
+    void Run(int source) {
+        if (through_) WriteBack();
+        SetDistance(source, Real48());
+        try {
+            Loop();
+        } catch (...) {
+            if (!through_) WriteBack();
+            throw;
+        }
+        if (!through_) WriteBack();
+    }
+
+    void WalkBack(TEdgeList& result) const {
+        std::vector<bool> passed(Slot(index_.NodeCount()));
+        int p = target_;
+        passed[Slot(p)] = true;
+        for (TGraphEdge* edge = State(p).previous; edge != nullptr; edge = State(p).previous) {
+            result.Add(edge);
+            p = index_.PositionOf(edge->FromNode);
+            // A loop of negative weight can close the PrevEdge links into a ring.
+            if (p < 0 || passed[Slot(p)]) return;
+            passed[Slot(p)] = true;
+        }
+    }
+
+private:
+    static constexpr double kInfinite = static_cast<double>(InfiniteDistance);
+
+    TNodeState& State(int p) { return states_[Slot(p)]; }
+    const TNodeState& State(int p) const { return states_[Slot(p)]; }
+
+    // Nodes never reached are left out of the heap: at the infinite distance they can
+    // never be expanded. Once the nearest node is not below the bound, nothing can be
+    // expanded any more, so nothing can be lowered, and every later pass of the scan
+    // would only take nodes out.
+    void Loop() {
+        while (!heap_.IsEmpty()) {
+            const int nearest = heap_.TakeNearest();
+            if (!(State(nearest).distance < bound_)) return;
+            Expand(nearest);
+        }
+    }
+
+    void Expand(int u) {
+        const int first = index_.First(u);
+        const int last = index_.First(u + 1);
+        if (through_)
+            for (int k = first; k < last; ++k) index_.OutEdge(k).edge->Scanned(index_.Node(u));
+        for (int k = first; k < last; ++k) {
+            const TOutEdge& out = index_.OutEdge(k);
+            const int v = out.target;
+            if (v < 0) continue;
+            // Compared in extended precision; narrowed to Real48 only when stored. U's
+            // distance is read afresh each time: a loop edge may have lowered it.
+            const long double sum = static_cast<long double>(State(u).distance) + out.weight;
+            if (State(v).distance > sum) Relax(u, v, out, sum);
+            if (v == target_) bound_ = State(v).distance;
+        }
+    }
+
+    void Relax(int u, int v, const TOutEdge& out, long double sum) {
+        SetPrevious(v, out.edge);
+        SetDistance(v, Real48::FromExtended(sum));  // on overflow the old distance stays
+        if (through_) index_.Node(v)->Relaxed(index_.Node(u), out.edge->Weight);
+    }
+
+    void SetPrevious(int v, TGraphEdge* edge) {
+        State(v).previous = edge;
+        if (through_) index_.Node(v)->PrevEdge = edge;
+    }
+
+    void SetDistance(int v, Real48 distance) {
+        State(v).stored = distance;
+        State(v).distance = static_cast<double>(distance.ToExtended());
+        heap_.Lower(v, State(v).distance);
+        if (through_) index_.Node(v)->Distance = distance;
+    }
+
+    void WriteBack() const {
+        for (int p = 0; p < index_.NodeCount(); ++p) {
+            index_.Node(p)->Distance = State(p).stored;
+            index_.Node(p)->PrevEdge = State(p).previous;
+        }
     }
 
     const TIndex& index_;
     const int target_;
-    double bound_ = static_cast<double>(InfiniteDistance);  // the target's Distance as seen
-    std::vector<double> distance_;                          // each node's Distance, widened
+    const bool through_;        // hooks are called: keep the nodes up to date
+    double bound_ = kInfinite;  // the target's Distance as the search has seen it
+    std::vector<TNodeState>& states_;
     TNodeHeap heap_;
 };
 
 void TMathGraph::BuildOutEdges() {
     if (Nodes == nullptr) return;
-    TIndex(*Nodes, Edges.get()).FillOutEdges();
+    const TScratchLoan scratch;
+    TIndex(*scratch, *Nodes, Edges.get()).FillOutEdges();
 }
 
 std::unique_ptr<TEdgeList> TMathGraph::ShortestPath(TGraphNode* source, TGraphNode* target) {
     auto result = std::make_unique<TEdgeList>();
     if (Nodes == nullptr) return result;
-    const TIndex index(*Nodes, Edges.get());
+    const TScratchLoan scratch;
+    const TIndex index(*scratch, *Nodes, Edges.get());
     const int from = index.PositionOf(source);
     const int to = index.PositionOf(target);
     if (from < 0 || to < 0) return result;
     index.FillOutEdges();
-    TSearch search(index, to);
+    TSearch search(*scratch, index, to);
     search.Run(from);
     search.WalkBack(*result);
     return result;

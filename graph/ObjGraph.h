@@ -144,6 +144,13 @@ public:
 
 protected:
     explicit TGraphEdge(TBlank) {}
+
+private:
+    friend class TMathGraph;
+    // Where FromNode and ToNode stood in Nodes when the graph last indexed its nodes:
+    // a guess, checked before use, that spares the search a visit to each node.
+    int fromGuess_ = -1;
+    int toGuess_ = -1;
 };
 
 /// crEqual for the very same object, crGreater otherwise: finds a node by identity.
@@ -190,10 +197,6 @@ public:
 private:
     explicit TMathGraph(TBlank) {}
 
-    class TIndex;   // the nodes by position and the out-edge table of one pass
+    class TIndex;   // the nodes by position and the out-edges of each, for one pass
     class TSearch;  // the state of one search
-    static void Stamp(TGraphNode* node, std::uint64_t pass, int position);
-    /// The node's position as stamped by this pass; -1 for none or a node not indexed.
-    static int StampedPosition(const TGraphNode* node, std::uint64_t pass);
-    static std::vector<TObject*>& ItemsOf(TTypedList& list) { return list.items_; }
 };
