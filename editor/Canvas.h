@@ -1,0 +1,38 @@
+// The few drawing operations the graph view needs, so that its painting can be
+// checked without a window system.
+#pragma once
+
+#include <cstdint>
+
+/// A colour as red, green, blue.
+struct TColor {
+    std::uint8_t Red = 0;
+    std::uint8_t Green = 0;
+    std::uint8_t Blue = 0;
+
+    friend bool operator==(const TColor&, const TColor&) = default;
+};
+
+inline constexpr TColor clBlack{0, 0, 0};
+inline constexpr TColor clWhite{255, 255, 255};
+inline constexpr TColor clYellow{255, 255, 0};
+inline constexpr TColor clRed{255, 0, 0};
+
+/// A surface with a pen, a brush and a current point. A fresh canvas has a
+/// black pen 1 pixel wide.
+class TCanvas {
+public:
+    virtual ~TCanvas() = default;
+
+    virtual void SetPenColor(TColor color) = 0;
+    /// 0 draws the thinnest line the surface has; a negative width leaves the
+    /// pen as it was.
+    virtual void SetPenWidth(int width) = 0;
+    /// The fill of the following ellipses.
+    virtual void SetBrush(TColor color) = 0;
+    /// The ellipse inscribed in the box, filled with the brush, outlined with the pen.
+    virtual void Ellipse(int x1, int y1, int x2, int y2) = 0;
+    virtual void MoveTo(int x, int y) = 0;
+    /// A straight line with the pen from the current point, which then moves to (x, y).
+    virtual void LineTo(int x, int y) = 0;
+};

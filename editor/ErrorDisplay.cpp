@@ -1,0 +1,27 @@
+#include "editor/ErrorDisplay.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <utility>
+
+namespace {
+
+TErrorDisplay& CurrentDisplay() {
+    static TErrorDisplay display;
+    return display;
+}
+
+}  // namespace
+
+void ShowErrorMessage(const QString& message) {
+    if (CurrentDisplay()) {
+        CurrentDisplay()(message);
+        return;
+    }
+    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(),
+                          message);
+}
+
+TErrorDisplay SetErrorDisplay(TErrorDisplay display) {
+    return std::exchange(CurrentDisplay(), std::move(display));
+}

@@ -1,0 +1,42 @@
+#include "editor/QtCanvas.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QPen>
+
+namespace {
+
+QColor ToQColor(TColor color) { return QColor(color.Red, color.Green, color.Blue); }
+
+}  // namespace
+
+TQtCanvas::TQtCanvas(QPainter& painter) : painter_(painter) {
+    painter_.setPen(QPen(Qt::black, 1));
+}
+
+void TQtCanvas::SetPenColor(TColor color) {
+    QPen pen = painter_.pen();
+    pen.setColor(ToQColor(color));
+    painter_.setPen(pen);
+}
+
+void TQtCanvas::SetPenWidth(int width) {
+    if (width < 0) return;
+    QPen pen = painter_.pen();
+    pen.setWidth(width);
+    painter_.setPen(pen);
+}
+
+void TQtCanvas::SetBrush(TColor color) { painter_.setBrush(ToQColor(color)); }
+
+void TQtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+    painter_.drawEllipse(QRect(QPoint(x1, y1), QPoint(x2, y2)));
+}
+
+void TQtCanvas::MoveTo(int x, int y) { current_ = QPoint(x, y); }
+
+void TQtCanvas::LineTo(int x, int y) {
+    const QPoint to(x, y);
+    painter_.drawLine(current_, to);
+    current_ = to;
+}

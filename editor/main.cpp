@@ -1,0 +1,18 @@
+// The editor program: start-up of every unit, the window, the event loop.
+#include "editor/GraphApplication.h"
+#include "editor/GraphForm.h"
+#include "editor/GraphPoint.h"
+#include "persistence/ObjPerst.h"
+
+int main(int argc, char** argv) {
+    RegisterAllUnits();
+    int result = 0;
+    {
+        TGraphApplication application(argc, argv);
+        TGraphForm form;
+        form.show();
+        result = application.exec();
+    }  // the window, then the application, go before the registries
+    ShutdownRegistries();
+    return result;
+}
