@@ -1,0 +1,61 @@
+// A canvas that keeps what is drawn, with the pen and brush in effect, for tests.
+#pragma once
+
+#include <ostream>
+#include <vector>
+
+#include "editor/Canvas.h"
+
+struct TPen {
+    TColor Color = clBlack;
+    int Width = 1;
+    friend bool operator==(const TPen&, const TPen&) = default;
+};
+
+struct TRecordedLine {
+    int X1, Y1, X2, Y2;
+    TPen Pen;
+    friend bool operator==(const TRecordedLine&, const TRecordedLine&) = default;
+};
+
+struct TRecordedEllipse {
+    int X1, Y1, X2, Y2;
+    TColor Brush;
+    TPen Pen;
+    friend bool operator==(const TRecordedEllipse&, const TRecordedEllipse&) = default;
+};
+
+class TRecordingCanvas : public TCanvas {
+public:
+    void SetPenColor(TColor color) override { Pen.Color = color; }
+    void SetPenWidth(int width) override {
+        if (width >= 0) Pen.Width = width;
+    }
+    void SetBrush(TColor color) override { brush_ = color; }
+    void Ellipse(int x1, int y1, int x2, int y2) override {
+        Ellipses.push_back({x1, y1, x2, y2, brush_, Pen});
+    }
+    void MoveTo(int x, int y) override {
+        x_ = x;
+        y_ = y;
+    }
+    void LineTo(int x, int y) override {
+        Lines.push_back({x_, y_, x, y, Pen});
+        MoveTo(x, y);
+    }
+
+    TPen Pen;
+    std::vector<TRecordedLine> Lines;
+    std::vector<TRecordedEllipse> Ellipses;
+
+private:
+    TColor brush_ = clWhite;
+    int x_ = 0;
+    int y_ = 0;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const TRecordedLine& l) {
+    return out << '(' << l.X1 << ',' << l.Y1 << ")-(" << l.X2 << ',' << l.Y2 << ") width "
+               << l.Pen.Width << " rgb " << int(l.Pen.Color.Red) << ',' << int(l.Pen.Color.Green)
+               << ',' << int(l.Pen.Color.Blue);
+}
