@@ -193,7 +193,7 @@ TEST(ViewPathMode, OverflowingSearchEndsThePressWithoutRepaintOrClick) {
     EXPECT_THROW(v.Press(300, 100), EOverflow);
     EXPECT_TRUE(v.PathMode);
     EXPECT_EQ(v.SelectedEdge, ab);
-    EXPECT_EQ(v.SelectedPath->Count(), 0);
+    EXPECT_EQ(v.SelectedPath, nullptr);
     EXPECT_EQ(v.Repaints, 1);
     EXPECT_EQ(v.Clicks, 1);
 }

@@ -1,0 +1,161 @@
+#include "editor/GraphForm.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include "editor/ErrorDisplay.h"
+#include "editor/GraphControl.h"
+
+namespace {
+
+class GraphFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form.show();
+        previous = SetErrorDisplay([this](const QString& m) { messages << m; });
+        form.RunFileDialog = [this](QFileDialog& dialog) {
+            dialogs << &dialog;
+            return chosen;
+        };
+    }
+    void TearDown() override { SetErrorDisplay(previous); }
+
+    TGraphControl& View() { return *form.GetGraphControl(); }
+    void Click(int x, int y, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseClick(&View(), button, {}, QPoint(x, y));
+    }
+    void Type(QLineEdit* box, const QString& text) {
+        box->clear();
+        QTest::keyClicks(box, text);
+    }
+    long double Weight(int edge) { return View().Graph->Edges->Get(edge)->GetWeight().ToExtended(); }
+    // Two nodes at (100, 100) and (200, 100), an edge between them, selected.
+    void MakeSelectedEdge() {
+        Click(100, 100);
+        Click(200, 100);
+        Click(100, 100);
+        Click(200, 100, Qt::RightButton);
+        Click(150, 104);
+    }
+
+    TGraphForm form;
+    QStringList messages;
+    QList<QFileDialog*> dialogs;
+    std::optional<QString> chosen;
+    TErrorDisplay previous;
+};
+
+QStringList Captions(QMenu* menu) {
+    QStringList captions;
+    for (QAction* item : menu->actions()) {
+        captions << (item->isSeparator() ? "-" : item->text());
+        EXPECT_TRUE(item->shortcut().isEmpty());
+        EXPECT_FALSE(item->isCheckable());
+    }
+    return captions;
+}
+
+TEST_F(GraphFormTest, WindowMenusAndDialogsAsDesigned) {
+    EXPECT_EQ(form.objectName(), "GraphForm");
+    EXPECT_EQ(form.windowTitle(), "GraphForm");
+    EXPECT_EQ(form.size(), QSize(812, 596));
+    for (const char* name : {"GraphPanel", "RightPanel", "TopLeftPanel", "BottomLeftPanel",
+                             "Splitter", "LeftSplitter", "NodeCaptionEdit", "WeightEdit"})
+        EXPECT_NE(form.findChild<QWidget*>(name), nullptr) << name;
+    EXPECT_EQ(View().parentWidget(), form.GraphPanel);
+    EXPECT_EQ(form.Label1->text(), "Selected Node");
+    EXPECT_TRUE(form.Label1->font().bold());
+    EXPECT_EQ(form.NodeCaptionLabel->text(), "Caption :");
+    EXPECT_EQ(form.SelectedEdgelabel->text(), "Selected Edge");
+    EXPECT_EQ(form.EdgeweightLabel->text(), "Weight :");
+    EXPECT_EQ(form.EdgeweightLabel->font().pixelSize(), 13);
+    QStringList menus;
+    for (QAction* menu : form.MainMenu1->actions()) menus << menu->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&Calculate"}));
+    EXPECT_EQ(Captions(form.FileMenuItem), (QStringList{"&Load", "&Save", "-", "E&xit"}));
+    EXPECT_EQ(Captions(form.EditMenuItem),
+              (QStringList{"Delete E&dge", "Delete &Node", "-", "&Adapt Edges"}));
+    EXPECT_EQ(Captions(form.Calculate1), QStringList{"&Shortest Path"});
+    EXPECT_EQ(form.SaveDialog->nameFilters(), QStringList{"Graph Stream(*.stm)"});
+    EXPECT_EQ(form.SaveDialog->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(form.OpenDialog->nameFilters(), QStringList{"Graph Stream File (*.stm)"});
+    EXPECT_EQ(QtNameFilters("Text|*.txt;*.log|All|*"), (QStringList{"Text (*.txt *.log)", "All (*)"}));
+}
+
+TEST_F(GraphFormTest, CaptionBoxFollowsTheSelectedNodeInWindows1252) {
+    Type(form.NodeCaptionEdit, "x");  // no node selected: nothing changes
+    Click(100, 100);
+    EXPECT_EQ(form.NodeCaptionEdit->text(), "");
+    Type(form.NodeCaptionEdit, "A");
+    Click(200, 100);
+    EXPECT_EQ(form.NodeCaptionEdit->text(), "");
+    form.NodeCaptionEdit->setText(QString::fromUtf8("\u20ac\u2713"));
+    auto* second = View().SelectedNode;
+    EXPECT_EQ(second->Caption->Text, "\x80?");
+    Click(100, 100);
+    EXPECT_EQ(form.NodeCaptionEdit->text(), "A");
+    Click(200, 100);
+    EXPECT_EQ(form.NodeCaptionEdit->text(), QString::fromUtf8("\u20ac?"));
+}
+
+TEST_F(GraphFormTest, WeightBoxStoresEveryNumberTypedAndShowsOverflow) {
+    MakeSelectedEdge();
+    EXPECT_EQ(form.WeightEdit->text(), "1");
+    Type(form.WeightEdit, "2.5");
+    EXPECT_EQ(Weight(0), 2.5L);
+    for (const char* text : {"abc", "-", "+", ""}) Type(form.WeightEdit, text);
+    EXPECT_EQ(Weight(0), 2.5L);
+    Type(form.WeightEdit, "1e");
+    EXPECT_EQ(Weight(0), 1.0L);
+    Type(form.WeightEdit, ".");
+    EXPECT_EQ(Weight(0), 0.0L);
+    Type(form.WeightEdit, "1e39");
+    EXPECT_EQ(messages, QStringList{"Floating point overflow"});
+    EXPECT_EQ(Weight(0), 1000.0L);  // the last prefix that fitted, "1e3"
+    Type(form.WeightEdit, "0.1");
+    Click(100, 100);
+    Click(150, 104);
+    EXPECT_EQ(form.WeightEdit->text(), "0.100000000000023");
+}
+
+TEST_F(GraphFormTest, DeleteCommandsAndShortestPath) {
+    MakeSelectedEdge();
+    form.ShortestPathMenuItem->trigger();  // no node selected
+    EXPECT_EQ(View().cursor().shape(), Qt::ArrowCursor);
+    form.DeleteEdgeMenuItem->trigger();
+    EXPECT_EQ(View().Graph->Edges->Count(), 0);
+    EXPECT_EQ(View().SelectedEdge, nullptr);
+    EXPECT_EQ(form.WeightEdit->text(), "1");
+    Type(form.WeightEdit, "7");
+    Click(100, 100);
+    Click(200, 100, Qt::RightButton);
+    EXPECT_EQ(Weight(0), 1.0L);
+    form.DeleteNodeMenuItem->trigger();  // an edge leaves it
+    EXPECT_EQ(View().Graph->Nodes->Count(), 2);
+    form.ShortestPathMenuItem->trigger();
+    EXPECT_EQ(View().cursor().shape(), Qt::CrossCursor);
+    Click(200, 100);
+    EXPECT_EQ(View().SelectedPath->Count(), 1);
+    EXPECT_EQ(View().cursor().shape(), Qt::ArrowCursor);
+    Click(300, 300);
+    form.DeleteNodeMenuItem->trigger();
+    EXPECT_EQ(View().Graph->Nodes->Count(), 2);
+    EXPECT_EQ(View().SelectedNode, nullptr);
+    form.AdaptEdgesMenuItem->trigger();
+    EXPECT_TRUE(View().AdaptEdges);
+    form.AdaptEdgesMenuItem->trigger();
+    EXPECT_FALSE(View().AdaptEdges);
+    EXPECT_TRUE(messages.isEmpty());
+    form.ExitMenuItem->trigger();
+    EXPECT_FALSE(form.isVisible());
+}
+
+}  // namespace

@@ -1,0 +1,33 @@
+#include "editor/QtCanvas.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+namespace {
+
+TEST(QtCanvasPen, ZeroIsTheCosmeticPenAndNegativeKeepsThePen) {
+    QImage image(40, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    TQtCanvas canvas(painter);
+    EXPECT_EQ(painter.pen().color(), QColor(Qt::black));
+    EXPECT_EQ(painter.pen().width(), 1);
+    canvas.SetPenWidth(3);
+    canvas.SetPenWidth(-3);
+    EXPECT_EQ(painter.pen().width(), 3);
+    canvas.SetPenWidth(0);
+    EXPECT_EQ(painter.pen().width(), 0);
+    EXPECT_TRUE(painter.pen().isCosmetic());
+    canvas.SetPenColor(clRed);
+    canvas.MoveTo(0, 10);
+    canvas.LineTo(39, 10);
+    canvas.SetBrush(clYellow);
+    canvas.Ellipse(10, 20, 30, 38);
+    painter.end();
+    EXPECT_EQ(image.pixelColor(20, 10), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(20, 11), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(20, 29), QColor(Qt::yellow));
+}
+
+}  // namespace
