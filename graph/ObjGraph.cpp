@@ -1,7 +1,13 @@
 #include "graph/ObjGraph.h"
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <new>
 #include <typeinfo>
 
 IMPLEMENT_CLASS(TStringObj, TObject)
@@ -83,34 +89,66 @@ struct TOutEdge {
     int source;     // the position of FromNode
 };
 
-/// What a search knows of one node, in one place: the search visits a node's state at
-/// random, and one cache line per visit beats one per array.
-struct TNodeState {
-    static constexpr int kNotQueued = -1;
-    static constexpr int kTaken = -2;
-
-    double distance;       // Distance, widened
-    TGraphEdge* previous;  // PrevEdge
-    int heapSlot;          // index in the heap, or kNotQueued, or kTaken
-    Real48 stored;         // Distance
+/// A node's PrevEdge and Distance as the search has set them. Apart from the widened
+/// distances and the heap slots, which the search reads far more often and which stay in
+/// the cache better in arrays of their own.
+struct TPathStep {
+    TGraphEdge* previous;
+    Real48 stored;
 };
+
+inline constexpr int kNotQueued = -1;  // heap slot of a node never reached
+inline constexpr int kTaken = -2;      // heap slot of a node taken out
 
 struct THeapEntry {
     double key;
     int position;
 };
 
+/// Gives large blocks huge pages: the search reads its arrays at random, and with small
+/// pages nearly every such read in a big graph's arrays also misses the address cache.
+template <class T>
+struct THugePageAllocator {
+    using value_type = T;
+    static constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+    THugePageAllocator() = default;
+    template <class U>
+    explicit THugePageAllocator(const THugePageAllocator<U>&) {}
+
+    T* allocate(std::size_t n) {
+        if (n * sizeof(T) < kHugePage) return std::allocator<T>().allocate(n);
+        const std::size_t bytes = (n * sizeof(T) + kHugePage - 1) / kHugePage * kHugePage;
+        void* block = std::aligned_alloc(kHugePage, bytes);
+        if (block == nullptr) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+        madvise(block, bytes, MADV_HUGEPAGE);  // only advice: without, small pages serve
+#endif
+        return static_cast<T*>(block);
+    }
+    void deallocate(T* block, std::size_t n) {
+        if (n * sizeof(T) < kHugePage) return std::allocator<T>().deallocate(block, n);
+        std::free(block);
+    }
+    friend bool operator==(const THugePageAllocator&, const THugePageAllocator&) { return true; }
+};
+
+template <class T>
+using TBig = std::vector<T, THugePageAllocator<T>>;
+
 /// The arrays of one search, by node position or out-edge. They are kept from one
 /// search to the next (one set per thread), so that a large graph pays for fresh
 /// memory once and not on every search.
 struct TScratch {
-    std::vector<TGraphNode*> nodes;
-    std::vector<int> first;  // out-edges of position p: [first[p], first[p + 1])
-    std::vector<int> next;
-    std::vector<TOutEdge> outEdges;
+    TBig<TGraphNode*> nodes;
+    TBig<int> first;  // out-edges of position p: [first[p], first[p + 1])
+    TBig<int> next;
+    TBig<TOutEdge> outEdges;
     std::vector<TOutEdge> bucket;
-    std::vector<TNodeState> states;
-    std::vector<THeapEntry> heap;
+    TBig<double> distance;  // by position: Distance, widened
+    TBig<int> heapSlot;     // by position: index in the heap, kNotQueued or kTaken
+    TBig<TPathStep> steps;  // by position
+    TBig<THeapEntry> heap;
 };
 
 /// Lends the thread's scratch for one search. A search started from inside another
@@ -139,10 +177,10 @@ private:
 /// pick as the nearest.
 class TNodeHeap {
 public:
-    /// REQUIRES: every state's heapSlot is kNotQueued.
-    TNodeHeap(std::vector<THeapEntry>& entries, std::vector<TNodeState>& states)
-        : entries_(entries), states_(states) {
+    TNodeHeap(TBig<THeapEntry>& entries, TBig<int>& slot, int positions)
+        : entries_(entries), slot_(slot) {
         entries_.clear();
+        slot_.assign(static_cast<std::size_t>(positions), kNotQueued);
     }
 
     bool IsEmpty() const { return entries_.empty(); }
@@ -151,8 +189,8 @@ public:
     /// taken out stays out: it is never expanded twice.
     void Lower(int position, double key) {
         const int slot = SlotOf(position);
-        if (slot == TNodeState::kTaken) return;
-        if (slot == TNodeState::kNotQueued) {
+        if (slot == kTaken) return;
+        if (slot == kNotQueued) {
             entries_.push_back({key, position});
             SiftUp(entries_.size() - 1, {key, position});
         } else {
@@ -163,7 +201,7 @@ public:
     /// REQUIRES: !IsEmpty().
     int TakeNearest() {
         const int nearest = entries_.front().position;
-        SlotOf(nearest) = TNodeState::kTaken;
+        SlotOf(nearest) = kTaken;
         const THeapEntry last = entries_.back();
         entries_.pop_back();
         if (!entries_.empty()) SiftDown(0, last);
@@ -173,7 +211,7 @@ public:
 private:
     static constexpr std::size_t kArity = 4;
 
-    int& SlotOf(int position) { return states_[static_cast<std::size_t>(position)].heapSlot; }
+    int& SlotOf(int position) { return slot_[static_cast<std::size_t>(position)]; }
 
     static bool Before(const THeapEntry& a, const THeapEntry& b) {
         return a.key < b.key || (a.key == b.key && a.position < b.position);
@@ -209,8 +247,8 @@ private:
         Place(i, entry);
     }
 
-    std::vector<THeapEntry>& entries_;
-    std::vector<TNodeState>& states_;
+    TBig<THeapEntry>& entries_;
+    TBig<int>& slot_;
 };
 
 std::size_t Slot(int index) { return static_cast<std::size_t>(index); }
@@ -271,12 +309,11 @@ private:
         for (bool more = nodes.First(); more; more = nodes.Next()) {
             TObject* item = nodes.GetCurrent();
             if (!IsA<TGraphNode>(item)) throw EInvalidObjectType();
-            nodes_.push_back(static_cast<TGraphNode*>(item));
-        }
-        for (int p = 0; p < NodeCount(); ++p) {
-            nodes_[Slot(p)]->indexPass_ = pass_;
-            nodes_[Slot(p)]->indexPosition_ = p;
-            if (typeid(*nodes_[Slot(p)]) != typeid(TGraphNode)) hasHooks_ = true;
+            auto* node = static_cast<TGraphNode*>(item);
+            node->indexPass_ = pass_;  // a stamp nobody else reads: no visible change
+            node->indexPosition_ = NodeCount();
+            if (typeid(*node) != typeid(TGraphNode)) hasHooks_ = true;
+            nodes_.push_back(node);
         }
     }
 
@@ -315,7 +352,7 @@ private:
         for (std::size_t p = 1; p < first_.size(); ++p) first_[p] += first_[p - 1];
     }
 
-    void FillBuckets(const TEdgeList& edges, std::vector<int>& next) {
+    void FillBuckets(const TEdgeList& edges, TBig<int>& next) {
         next.clear();
         for (int node = 0; node < NodeCount(); node += 1 << kBucketShift)
             next.push_back(First(node));
@@ -332,16 +369,16 @@ private:
     void SortBucket(int firstNode, int endNode, TScratch& scratch) {
         std::vector<TOutEdge>& bucket = scratch.bucket;
         bucket.assign(outEdges_.begin() + First(firstNode), outEdges_.begin() + First(endNode));
-        std::vector<int>& next = scratch.next;
+        TBig<int>& next = scratch.next;
         next.assign(first_.begin() + firstNode, first_.begin() + endNode);
         for (const TOutEdge& out : bucket)
             outEdges_[Slot(next[Slot(out.source - firstNode)]++)] = out;
     }
 
     std::uint64_t pass_ = 0;
-    std::vector<TGraphNode*>& nodes_;
-    std::vector<int>& first_;
-    std::vector<TOutEdge>& outEdges_;
+    TBig<TGraphNode*>& nodes_;
+    TBig<int>& first_;
+    TBig<TOutEdge>& outEdges_;
     bool hasHooks_ = false;
 };
 
@@ -361,10 +398,11 @@ public:
         : index_(index),
           target_(target),
           through_(index.HasHooks()),
-          states_(scratch.states),
-          heap_(scratch.heap, scratch.states) {
-        states_.assign(Slot(index.NodeCount()), {kInfinite, nullptr, TNodeState::kNotQueued,
-                                                 Real48::FromExtended(InfiniteDistance)});
+          distance_(scratch.distance),
+          steps_(scratch.steps),
+          heap_(scratch.heap, scratch.heapSlot, index.NodeCount()) {
+        distance_.assign(Slot(index.NodeCount()), kInfinite);
+        steps_.assign(Slot(index.NodeCount()), {nullptr, Real48::FromExtended(InfiniteDistance)});
     }
 
     void Run(int source) {
@@ -383,7 +421,7 @@ public:
         std::vector<bool> passed(Slot(index_.NodeCount()));
         int p = target_;
         passed[Slot(p)] = true;
-        for (TGraphEdge* edge = State(p).previous; edge != nullptr; edge = State(p).previous) {
+        for (TGraphEdge* edge = Step(p).previous; edge != nullptr; edge = Step(p).previous) {
             result.Add(edge);
             p = index_.PositionOf(edge->FromNode);
             // A loop of negative weight can close the PrevEdge links into a ring.
@@ -395,8 +433,9 @@ public:
 private:
     static constexpr double kInfinite = static_cast<double>(InfiniteDistance);
 
-    TNodeState& State(int p) { return states_[Slot(p)]; }
-    const TNodeState& State(int p) const { return states_[Slot(p)]; }
+    double& Distance(int p) { return distance_[Slot(p)]; }
+    TPathStep& Step(int p) { return steps_[Slot(p)]; }
+    const TPathStep& Step(int p) const { return steps_[Slot(p)]; }
 
     // Nodes never reached are left out of the heap: at the infinite distance they can
     // never be expanded. Once the nearest node is not below the bound, nothing can be
@@ -405,7 +444,7 @@ private:
     void Loop() {
         while (!heap_.IsEmpty()) {
             const int nearest = heap_.TakeNearest();
-            if (!(State(nearest).distance < bound_)) return;
+            if (!(Distance(nearest) < bound_)) return;
             Expand(nearest);
         }
     }
@@ -421,9 +460,9 @@ private:
             if (v < 0) continue;
             // Compared in extended precision; narrowed to Real48 only when stored. U's
             // distance is read afresh each time: a loop edge may have lowered it.
-            const long double sum = static_cast<long double>(State(u).distance) + out.weight;
-            if (State(v).distance > sum) Relax(u, v, out, sum);
-            if (v == target_) bound_ = State(v).distance;
+            const long double sum = static_cast<long double>(Distance(u)) + out.weight;
+            if (Distance(v) > sum) Relax(u, v, out, sum);
+            if (v == target_) bound_ = Distance(v);
         }
     }
 
@@ -434,21 +473,21 @@ private:
     }
 
     void SetPrevious(int v, TGraphEdge* edge) {
-        State(v).previous = edge;
+        Step(v).previous = edge;
         if (through_) index_.Node(v)->PrevEdge = edge;
     }
 
     void SetDistance(int v, Real48 distance) {
-        State(v).stored = distance;
-        State(v).distance = static_cast<double>(distance.ToExtended());
-        heap_.Lower(v, State(v).distance);
+        Step(v).stored = distance;
+        Distance(v) = static_cast<double>(distance.ToExtended());
+        heap_.Lower(v, Distance(v));
         if (through_) index_.Node(v)->Distance = distance;
     }
 
     void WriteBack() const {
         for (int p = 0; p < index_.NodeCount(); ++p) {
-            index_.Node(p)->Distance = State(p).stored;
-            index_.Node(p)->PrevEdge = State(p).previous;
+            index_.Node(p)->Distance = Step(p).stored;
+            index_.Node(p)->PrevEdge = Step(p).previous;
         }
     }
 
@@ -456,7 +495,8 @@ private:
     const int target_;
     const bool through_;        // hooks are called: keep the nodes up to date
     double bound_ = kInfinite;  // the target's Distance as the search has seen it
-    std::vector<TNodeState>& states_;
+    TBig<double>& distance_;
+    TBig<TPathStep>& steps_;
     TNodeHeap heap_;
 };
 
