@@ -18,8 +18,7 @@ void ShowErrorMessage(const QString& message) {
         CurrentDisplay()(message);
         return;
     }
-    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(),
-                          message);
+    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), message);
 }
 
 TErrorDisplay SetErrorDisplay(TErrorDisplay display) {

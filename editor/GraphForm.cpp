@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 
 #include "editor/ErrorDisplay.h"
@@ -58,6 +59,14 @@ Widget* Place(Widget* widget, const char* name, int left, int top, int width, in
     widget->setObjectName(name);
     widget->setGeometry(left, top, width, height);
     return widget;
+}
+
+// The fallback for "MS Sans Serif" runs wider: a label grows rather than cut its text.
+QLabel* PlaceLabel(QLabel* label, const char* name, int left, int top, int width, int height,
+                   const QFont& font) {
+    label->setFont(font);
+    Place(label, name, left, top, std::max(width, label->sizeHint().width()), height);
+    return label;
 }
 
 std::string FileNameBytes(const QString& name) { return QFile::encodeName(name).toStdString(); }
@@ -121,18 +130,15 @@ void TGraphForm::CreatePanels() {
 }
 
 void TGraphForm::CreateBoxes() {
-    Label1 = Place(new QLabel("Selected Node", TopLeftPanel), "Label1", 16, 16, 119, 20);
-    Label1->setFont(FormFont(16, true));
-    NodeCaptionLabel =
-        Place(new QLabel("Caption :", TopLeftPanel), "NodeCaptionLabel", 24, 48, 52, 16);
-    NodeCaptionLabel->setFont(FormFont(13));
+    Label1 = PlaceLabel(new QLabel("Selected Node", TopLeftPanel), "Label1", 16, 16, 119, 20,
+                        FormFont(16, true));
+    NodeCaptionLabel = PlaceLabel(new QLabel("Caption :", TopLeftPanel), "NodeCaptionLabel", 24, 48,
+                                  52, 16, FormFont(13));
     NodeCaptionEdit = Place(new QLineEdit(TopLeftPanel), "NodeCaptionEdit", 88, 48, 145, 21);
-    SelectedEdgelabel =
-        Place(new QLabel("Selected Edge", TopLeftPanel), "SelectedEdgelabel", 16, 96, 119, 20);
-    SelectedEdgelabel->setFont(FormFont(16, true));
-    EdgeweightLabel =
-        Place(new QLabel("Weight :", TopLeftPanel), "EdgeweightLabel", 24, 136, 48, 16);
-    EdgeweightLabel->setFont(FormFont(13));
+    SelectedEdgelabel = PlaceLabel(new QLabel("Selected Edge", TopLeftPanel), "SelectedEdgelabel",
+                                   16, 96, 119, 20, FormFont(16, true));
+    EdgeweightLabel = PlaceLabel(new QLabel("Weight :", TopLeftPanel), "EdgeweightLabel", 24, 136,
+                                 48, 16, FormFont(13));
     WeightEdit = Place(new QLineEdit(TopLeftPanel), "WeightEdit", 88, 136, 145, 21);
     setTabOrder(NodeCaptionEdit, WeightEdit);
     // setText with the text a box already holds emits nothing, as the handlers expect.

@@ -127,7 +127,8 @@ void TGraphView::Paint(TCanvas& canvas) {
         DrawNode(canvas, *node, node == SelectedNode ? clBlack : clWhite);
     }
     canvas.SetPenWidth(1);
-    for (int i = 0; i < Graph->Edges->Count(); ++i) DrawEdge(canvas, *Graph->Edges->Get(i), clBlack);
+    for (int i = 0; i < Graph->Edges->Count(); ++i)
+        DrawEdge(canvas, *Graph->Edges->Get(i), clBlack);
     if (SelectedPath)
         for (int i = 0; i < SelectedPath->Count(); ++i)
             DrawEdge(canvas, *SelectedPath->Get(i), clYellow);
@@ -138,10 +139,9 @@ void TGraphView::Paint(TCanvas& canvas) {
 
 void TGraphView::DrawNode(TCanvas& canvas, const TGraphPoint& node, TColor colour) {
     canvas.SetBrush(colour);
-    canvas.Ellipse(ToCanvas(std::int64_t{node.X} - NodeRadius),
-                   ToCanvas(std::int64_t{node.Y} - NodeRadius),
-                   ToCanvas(std::int64_t{node.X} + NodeRadius),
-                   ToCanvas(std::int64_t{node.Y} + NodeRadius));
+    canvas.Ellipse(
+        ToCanvas(std::int64_t{node.X} - NodeRadius), ToCanvas(std::int64_t{node.Y} - NodeRadius),
+        ToCanvas(std::int64_t{node.X} + NodeRadius), ToCanvas(std::int64_t{node.Y} + NodeRadius));
 }
 
 void TGraphView::DrawEdge(TCanvas& canvas, const TGraphEdge& edge, TColor colour) const {

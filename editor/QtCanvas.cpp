@@ -10,9 +10,7 @@ QColor ToQColor(TColor color) { return QColor(color.Red, color.Green, color.Blue
 
 }  // namespace
 
-TQtCanvas::TQtCanvas(QPainter& painter) : painter_(painter) {
-    painter_.setPen(QPen(Qt::black, 1));
-}
+TQtCanvas::TQtCanvas(QPainter& painter) : painter_(painter) { painter_.setPen(QPen(Qt::black, 1)); }
 
 void TQtCanvas::SetPenColor(TColor color) {
     QPen pen = painter_.pen();

@@ -1,5 +1,3 @@
-#include "editor/GraphControl.h"
-
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -7,6 +5,7 @@
 #include <QTest>
 
 #include "editor/ErrorDisplay.h"
+#include "editor/GraphControl.h"
 
 namespace {
 

@@ -1,5 +1,3 @@
-#include "editor/GraphForm.h"
-
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -13,6 +11,7 @@
 
 #include "editor/ErrorDisplay.h"
 #include "editor/GraphControl.h"
+#include "editor/GraphForm.h"
 
 namespace {
 
@@ -36,7 +35,9 @@ protected:
         box->clear();
         QTest::keyClicks(box, text);
     }
-    long double Weight(int edge) { return View().Graph->Edges->Get(edge)->GetWeight().ToExtended(); }
+    long double Weight(int edge) {
+        return View().Graph->Edges->Get(edge)->GetWeight().ToExtended();
+    }
     // Two nodes at (100, 100) and (200, 100), an edge between them, selected.
     void MakeSelectedEdge() {
         Click(100, 100);
@@ -87,7 +88,8 @@ TEST_F(GraphFormTest, WindowMenusAndDialogsAsDesigned) {
     EXPECT_EQ(form.SaveDialog->nameFilters(), QStringList{"Graph Stream(*.stm)"});
     EXPECT_EQ(form.SaveDialog->acceptMode(), QFileDialog::AcceptSave);
     EXPECT_EQ(form.OpenDialog->nameFilters(), QStringList{"Graph Stream File (*.stm)"});
-    EXPECT_EQ(QtNameFilters("Text|*.txt;*.log|All|*"), (QStringList{"Text (*.txt *.log)", "All (*)"}));
+    EXPECT_EQ(QtNameFilters("Text|*.txt;*.log|All|*"),
+              (QStringList{"Text (*.txt *.log)", "All (*)"}));
 }
 
 TEST_F(GraphFormTest, CaptionBoxFollowsTheSelectedNodeInWindows1252) {

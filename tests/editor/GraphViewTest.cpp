@@ -1,9 +1,8 @@
-#include "editor/GraphView.h"
-
 #include <gtest/gtest.h>
 
 #include <climits>
 
+#include "editor/GraphView.h"
 #include "tests/editor/RecordingCanvas.h"
 
 namespace {
@@ -273,7 +272,8 @@ TEST(ViewPaint, AdaptEdgesDrawsRoundedWeightsAsWidths) {
     TRecordingCanvas canvas;
     v.Paint(canvas);
     std::vector<int> widths;
-    for (std::size_t i = 0; i < canvas.Lines.size(); i += 3) widths.push_back(canvas.Lines[i].Pen.Width);
+    for (std::size_t i = 0; i < canvas.Lines.size(); i += 3)
+        widths.push_back(canvas.Lines[i].Pen.Width);
     EXPECT_EQ(widths, (std::vector<int>{1, 2, 4, 0, 0, 1, TGraphView::MaxEdgeWidth}));
     EXPECT_EQ(canvas.Pen, TPen{});
     v.AdaptEdges = false;
@@ -290,8 +290,8 @@ TEST(ViewPaint, FarPositionsFromAFileStayWithinTheCanvasRange) {
     v.SelectedNode = a;
     TRecordingCanvas canvas;
     v.Paint(canvas);
-    EXPECT_EQ(canvas.Ellipses[0], (TRecordedEllipse{INT_MAX - 10, INT_MIN, INT_MAX, INT_MIN + 10,
-                                                    clBlack, TPen{}}));
+    EXPECT_EQ(canvas.Ellipses[0],
+              (TRecordedEllipse{INT_MAX - 10, INT_MIN, INT_MAX, INT_MIN + 10, clBlack, TPen{}}));
     EXPECT_EQ(v.getIntersectingNode(INT_MIN, INT_MIN), nullptr);
     EXPECT_EQ(v.getIntersectingNode(INT_MAX, INT_MIN + 19), a);
     v.Press(0, 0);

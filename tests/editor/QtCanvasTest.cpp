@@ -1,8 +1,8 @@
-#include "editor/QtCanvas.h"
-
 #include <gtest/gtest.h>
 
 #include <QImage>
+
+#include "editor/QtCanvas.h"
 
 namespace {
 
