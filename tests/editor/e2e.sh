@@ -57,7 +57,7 @@ export LSAN_OPTIONS=suppressions=$here/lsan.supp
 QT_QPA_PLATFORM=xcb "$editor" >"$work/editor.log" 2>&1 &
 editor_pid=$!
 
-win=$(timeout 30 xdotool search --sync --name '^GraphForm$' | head -n1) ||
+win=$(timeout 30 xdotool search --sync --onlyvisible --name '^GraphForm$' | head -n1) ||
     fail "no window named GraphForm within 30 s"
 eval "$(xdotool getwindowgeometry --shell "$win")"  # X, Y of the window on the screen
 win_x=$X
@@ -66,13 +66,37 @@ win_y=$Y
 # click X Y BUTTON: a press and release at (X, Y) of the window.
 click() {
     xdotool mousemove --sync "$((win_x + $1))" "$((win_y + $2))" click "$3"
-    sleep 0.3
+    sleep 0.2
 }
-# pixel X Y: the screen's colour at (X, Y) of the window, as RRGGBB.
+# pixel X Y: the colour at (X, Y) of the window in the last screenshot, as RRGGBB.
 pixel() {
     convert "$work/shot.png" -format "%[hex:p{$((win_x + $1)),$((win_y + $2))}]" info: |
         cut -c1-6
 }
+# shows_within SECONDS X,Y,RRGGBB...: screenshots until each point has its colour
+# (!RRGGBB: any other colour).
+shows_within() {
+    local deadline=$((SECONDS + $1)) point x y colour ok
+    shift
+    while :; do
+        import -window root "$work/shot.png" || fail "no screenshot"
+        ok=1
+        for point in "$@"; do
+            IFS=, read -r x y colour <<<"$point"
+            if [[ $colour == !* ]]; then
+                [[ $(pixel "$x" "$y") != "${colour#!}" ]] || { ok=0; break; }
+            else
+                [[ $(pixel "$x" "$y") == "$colour" ]] || { ok=0; break; }
+            fi
+        done
+        ((ok)) && return 0
+        ((SECONDS < deadline)) || return 1
+        sleep 0.3
+    done
+}
+
+# Clicks count only once the window is on the screen, painted over the black root.
+shows_within 30 '250,250,!000000' || fail "the window was not painted: $(pixel 250 250)"
 
 # Both nodes in the graph panel on one row, well below the menu bar.
 click 150 250 1    # node A
@@ -81,24 +105,25 @@ click 150 250 1    # select A
 click 350 250 3    # edge A -> B
 click 250 253 1    # select the edge, near its line
 click 350 250 1    # select B; the edge stays selected
-kill -0 "$editor_pid" 2>/dev/null || fail "the editor ended early"
-
-import -window root "$work/shot.png" || fail "no screenshot"
+shows_within 30 350,245,000000 150,245,FFFFFF 200,250,FF0000 ||
+    fail "want B black, A white, the edge red; found $(pixel 350 245)," \
+         "$(pixel 150 245), $(pixel 200 250)"
 [[ -n $keep_shot ]] && cp "$work/shot.png" "$keep_shot"
-[[ $(pixel 350 245) == 000000 ]] || fail "node B is not black: $(pixel 350 245)"
-[[ $(pixel 150 245) == FFFFFF ]] || fail "node A is not white: $(pixel 150 245)"
-[[ $(pixel 200 250) == FF0000 ]] || fail "the selected edge is not red: $(pixel 200 250)"
 
-# File, Exit by the access keys: the editor must end by itself, cleanly.
+# File, Exit by the access keys: the editor must end by itself, cleanly. The menu
+# opens as a second window of the editor; x is typed only once it shows.
 xdotool windowfocus --sync "$win"
 xdotool key alt+f
-sleep 0.5
-xdotool key x
 for _ in $(seq 100); do
+    [[ $(xdotool search --onlyvisible --pid "$editor_pid" 2>/dev/null | wc -l) -ge 2 ]] && break
+    sleep 0.1
+done
+xdotool key x
+for _ in $(seq 300); do
     kill -0 "$editor_pid" 2>/dev/null || break
     sleep 0.1
 done
-kill -0 "$editor_pid" 2>/dev/null && fail "File, Exit did not end the editor within 10 s"
+kill -0 "$editor_pid" 2>/dev/null && fail "File, Exit did not end the editor within 30 s"
 status=0
 wait "$editor_pid" || status=$?
 editor_pid=
