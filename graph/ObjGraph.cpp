@@ -5,8 +5,11 @@
 #endif
 
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <bit>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <typeinfo>
 
@@ -253,6 +256,21 @@ private:
 
 std::size_t Slot(int index) { return static_cast<std::size_t>(index); }
 
+/// The value of a Real48 as a double, exactly: a Real48's 40-bit significand and its
+/// exponents fit a double's. ToExtended gives the same value through the x87 registers,
+/// a detour that would cost the search more than its arithmetic, once per edge.
+inline double Widen(Real48 value) {
+    static_assert(std::endian::native == std::endian::little);
+    const std::array<std::uint8_t, 6> bytes = value.ToBytes();
+    std::uint64_t bits = 0;  // byte 0 the exponent, then 39 fraction bits, then the sign
+    std::memcpy(&bits, bytes.data(), bytes.size());
+    const std::uint64_t exponent = bits & 0xFF;
+    if (exponent == 0) return 0.0;  // whatever the other bytes hold
+    const std::uint64_t fraction = bits >> 8 & ((std::uint64_t{1} << 39) - 1);
+    const std::uint64_t sign = bits >> 47;
+    return std::bit_cast<double>(sign << 63 | (exponent - 129 + 1023) << 52 | fraction << 13);
+}
+
 }  // namespace
 
 // ----------------------------------------------------------------------------
@@ -296,8 +314,9 @@ public:
                 node->OutEdges->GetItemClass() != TGraphEdge::StaticClass())
                 node->OutEdges = std::make_unique<TEdgeList>();
             std::vector<TObject*>& items = node->OutEdges->items_;
-            items.clear();
-            for (int k = First(p); k < First(p + 1); ++k) items.push_back(OutEdge(k).edge);
+            items.resize(Slot(First(p + 1) - First(p)));
+            for (int k = First(p); k < First(p + 1); ++k)
+                items[Slot(k - First(p))] = OutEdge(k).edge;
         }
     }
 
@@ -360,8 +379,8 @@ private:
             auto* edge = static_cast<TGraphEdge*>(item);
             const int from = edge->fromGuess_;  // settled, as the ToNode's, by CountOutEdges
             if (from < 0) continue;
-            outEdges_[Slot(next[Slot(from >> kBucketShift)]++)] = {
-                edge, static_cast<double>(edge->Weight.ToExtended()), edge->toGuess_, from};
+            outEdges_[Slot(next[Slot(from >> kBucketShift)]++)] = {edge, Widen(edge->Weight),
+                                                                   edge->toGuess_, from};
             if (typeid(*edge) != typeid(TGraphEdge)) hasHooks_ = true;
         }
     }
@@ -479,7 +498,7 @@ private:
 
     void SetDistance(int v, Real48 distance) {
         Step(v).stored = distance;
-        Distance(v) = static_cast<double>(distance.ToExtended());
+        Distance(v) = Widen(distance);
         heap_.Lower(v, Distance(v));
         if (through_) index_.Node(v)->Distance = distance;
     }

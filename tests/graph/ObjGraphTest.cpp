@@ -262,10 +262,21 @@ TEST(GraphOwnership, BlankInstancesHoldNothingAndStaySafe) {
 // ----------------------------------------------------------------------------
 // The heap against the plain scan
 
-// Ties, zero, the limit, negatives, sums that overflow, and 2 - 2^-39 with -2^-60.
+// Ties, zero, the limit, negatives, sums that overflow, 2 - 2^-39 with -2^-60, and the
+// smallest and largest magnitudes.
 constexpr long double kCommonWeights[] = {0, 1, 1, 2, 2, 3, 0.5, 0.1};
-constexpr long double kRareWeights[] = {-1,     -2.5,     99999.5,           100000,   60000, 1e38L,
-                                        -1e38L, -1.5e38L, 0x1.fffffffffep0L, -0x1p-60L};
+constexpr long double kRareWeights[] = {-1,
+                                        -2.5,
+                                        99999.5,
+                                        100000,
+                                        60000,
+                                        1e38L,
+                                        -1e38L,
+                                        -1.5e38L,
+                                        0x1p-128L,
+                                        -0x1p-60L,
+                                        0x1.fffffffffep0L,
+                                        -0x1.fffffffffep126L};
 
 /// Nodes n0.., edges e0.. at random; a third of the graphs have only plain nodes and
 /// edges, whose hooks do nothing, so that nobody can watch the search.
@@ -292,7 +303,9 @@ struct TRandomGraph {
             TGraphEdge* edge = hooked ? new TProbeEdge(from, to, "e" + std::to_string(i), &log)
                                       : new TGraphEdge(from, to);
             edge->Weight = Real48::FromExtended(random() % 5 != 0 ? kCommonWeights[random() % 8]
-                                                                  : kRareWeights[random() % 10]);
+                                                                  : kRareWeights[random() % 12]);
+            // A zero exponent byte means 0 whatever follows, as a file may hold it.
+            if (random() % 50 == 0) edge->Weight = Real48::FromBytes({0, 1, 2, 3, 4, 0x85});
             graph.Edges->Add(edge);
         }
     }
