@@ -426,7 +426,7 @@ public:
 
     void Run(int source) {
         if (through_) WriteBack();
-        SetDistance(source, Real48());
+        SetDistance(source, Real48::FromExtended(0));
         try {
             Loop();
         } catch (...) {
