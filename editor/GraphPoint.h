@@ -1,9 +1,11 @@
-// The editor's kind of node: a graph node with a position on the view.
+// The editor's kind of node: a graph node with a position on the view, its record in
+// the object stream, and the start-up of the whole program.
 #pragma once
 
 #include <string>
 
 #include "graph/ObjGraph.h"
+#include "persistence/ObjStream.h"
 
 /// A node with the position of its centre in the view's client pixels (y grows
 /// downward). The only kind of node the editor creates.
@@ -19,3 +21,17 @@ public:
 protected:
     explicit TGraphPoint(TBlank blank) : TGraphNode(blank) {}
 };
+
+/// The caption as a nested frame, then X and Y as tagged integers. A caption read back
+/// must be a TStringObj: EInvalidCast ("Invalid class typecast") otherwise. Nothing else
+/// is read: OutEdges is left to BuildOutEdges.
+void WriteGraphPoint(TObject* point, TObjectWriter& writer);
+void ReadGraphPoint(TObject* point, TObjectReader& reader);
+
+/// Registers TGraphPoint with one reader and one writer. Only the first call does anything.
+/// REQUIRES: ObjGraphStartup has run.
+void uGraphFormStartup();
+
+/// The start-up of every unit, in the program's order: RegisterLibraryUnits,
+/// ObjGraphStartup, uGraphFormStartup. Called first in main(); later calls do nothing.
+void RegisterAllUnits();

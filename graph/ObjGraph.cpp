@@ -12,6 +12,7 @@
 #include <cstring>
 #include <new>
 #include <typeinfo>
+#include <utility>
 
 IMPLEMENT_CLASS(TStringObj, TObject)
 IMPLEMENT_CLASS(TInteger, TObject)
@@ -538,4 +539,150 @@ std::unique_ptr<TEdgeList> TMathGraph::ShortestPath(TGraphNode* source, TGraphNo
     search.Run(from);
     search.WalkBack(*result);
     return result;
+}
+
+// ----------------------------------------------------------------------------
+// Compare functions and node positions
+
+namespace {
+
+const TInteger& IntegerOf(TObject* object) {
+    if (!IsA<TInteger>(object)) throw EInvalidCast();
+    return *static_cast<const TInteger*>(object);
+}
+
+TArray& ArrayOf(TObject* object) {
+    if (!IsA<TArray>(object)) throw EInvalidCast();
+    return *static_cast<TArray*>(object);
+}
+
+}  // namespace
+
+TCompareResult CompareInteger(TObject* a, TObject* b) {
+    const Real48 left = IntegerOf(a).Value;
+    const Real48 right = IntegerOf(b).Value;
+    if (left < right) return crLess;
+    if (left > right) return crGreater;
+    return crEqual;
+}
+
+TCompareResult CompareArray(TObject* a, TObject* b) {
+    if (IsA<TInteger>(a)) return CompareInteger(a, b);
+    TArray& left = ArrayOf(a);
+    TArray& right = ArrayOf(b);
+    if (left.Count() != right.Count()) return left.Count() > right.Count() ? crGreater : crLess;
+    const TCompareFunc compare = left.GetCompareFunction();
+    for (int i = 1; i <= left.Count(); ++i) {
+        const TCompareResult result = compare(left.GetItem(i), right.GetItem(i));
+        if (result != crEqual) return result;
+    }
+    return crEqual;
+}
+
+int IndexOfNode(TNodeContainer* list, const TObject* node) {
+    int position = 1;
+    for (bool more = list->First(); more; more = list->Next(), ++position)
+        if (list->GetCurrent() == node) return position;
+    return 0;
+}
+
+TNodeIndex::TNodeIndex(TNodeContainer& list) {
+    nodes_.reserve(static_cast<std::size_t>(list.Count()));
+    positions_.reserve(static_cast<std::size_t>(list.Count()));
+    for (bool more = list.First(); more; more = list.Next()) {
+        auto* node = As<TGraphNode>(list.GetCurrent());
+        nodes_.push_back(node);
+        positions_.try_emplace(node, Count());  // a node held twice is found at its first place
+    }
+}
+
+int TNodeIndex::PositionOf(const TObject* node) const {
+    const auto found = positions_.find(node);
+    return found != positions_.end() ? found->second : 0;
+}
+
+TGraphNode* TNodeIndex::NodeAt(int position) const {
+    if (position < 1 || position > Count()) throw EInvalidIndex();
+    return nodes_[Slot(position - 1)];
+}
+
+// ----------------------------------------------------------------------------
+// The weight matrix
+
+namespace {
+
+/// Edges made but not yet handed to the graph: destroyed with the list unless released.
+class TNewEdges {
+public:
+    TNewEdges() : list_(std::make_unique<TEdgeList>()) {}
+    ~TNewEdges() {
+        if (list_ == nullptr) return;
+        for (int i = 0; i < list_->Count(); ++i) delete list_->Get(i);
+    }
+    TNewEdges(const TNewEdges&) = delete;
+    TNewEdges& operator=(const TNewEdges&) = delete;
+
+    void Add(std::unique_ptr<TGraphEdge> edge) {
+        list_->Add(edge.get());
+        edge.release();  // the list holds it now
+    }
+    std::unique_ptr<TEdgeList> Release() { return std::move(list_); }
+
+private:
+    std::unique_ptr<TEdgeList> list_;
+};
+
+std::unique_ptr<TArray> MakeZeroMatrix(int size) {
+    auto matrix = std::make_unique<TArray>(TArray::StaticClass(), CompareArray, size, 0);
+    for (int i = 0; i < size; ++i) {
+        auto row = std::make_unique<TArray>(TInteger::StaticClass(), CompareInteger, size, 0);
+        matrix->Add(row.get());
+        row.release();
+    }
+    // Rows are filled only once all are in: compared while empty, they all count as equal,
+    // and so do cells that are all 0, which makes every Sorted flag written true.
+    for (int i = 1; i <= size; ++i) {
+        TArray& row = ArrayOf(matrix->GetItem(i));
+        for (int j = 0; j < size; ++j) {
+            auto cell = std::make_unique<TInteger>(0);
+            row.Add(cell.get());
+            cell.release();
+        }
+    }
+    return matrix;
+}
+
+}  // namespace
+
+void TMathGraph::BuildMatrix() {
+    Matrix.reset();
+    const TNodeIndex index(*Nodes);
+    auto matrix = MakeZeroMatrix(index.Count());
+    for (int k = 0; k < Edges->Count(); ++k) {
+        const TGraphEdge* edge = Edges->Get(k);
+        const int from = index.PositionOf(edge->FromNode);
+        const int to = index.PositionOf(edge->ToNode);
+        TArray& row = ArrayOf(matrix->GetItem(from));
+        // Changed in place, not replaced: the row's Sorted flag is not looked at again.
+        static_cast<TInteger*>(row.GetItem(to))->Value = edge->GetWeight();
+    }
+    Matrix = std::move(matrix);
+}
+
+void TMathGraph::BuildEdgesFromMatrix() {
+    const TNodeIndex index(*Nodes);
+    TNewEdges edges;
+    for (int i = 1; i <= Matrix->Count(); ++i) {
+        TArray& row = ArrayOf(Matrix->GetItem(i));
+        for (int j = 1; j <= row.Count(); ++j) {
+            const Real48 weight = IntegerOf(row.GetItem(j)).Value;
+            if (weight == Real48()) continue;
+            auto edge = std::make_unique<TGraphEdge>(index.NodeAt(i), index.NodeAt(j));
+            edge->Weight = weight;
+            edges.Add(std::move(edge));
+        }
+    }
+    std::unique_ptr<TEdgeList> old = std::exchange(Edges, edges.Release());
+    if (old != nullptr)
+        for (int k = 0; k < old->Count(); ++k) delete old->Get(k);
 }

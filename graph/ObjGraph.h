@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "containers/ObjArray.h"
@@ -156,6 +157,38 @@ private:
 
 /// crEqual for the very same object, crGreater otherwise: finds a node by identity.
 TCompareResult CompareNodes(TObject* a, TObject* b);
+/// Orders two TIntegers by Value. EInvalidCast ("Invalid class typecast") when either is
+/// not a TInteger.
+TCompareResult CompareInteger(TObject* a, TObject* b);
+/// CompareInteger when a is a TInteger. Otherwise both must be TArrays (EInvalidCast):
+/// the one with fewer items orders first; with equal counts, the first item pair that a's
+/// own compare function does not find equal decides. Two empty arrays are equal.
+TCompareResult CompareArray(TObject* a, TObject* b);
+
+/// The 1-based position of node in list, found by identity, or 0 when it is not there.
+/// Walks the list from its first node and leaves the marker where the walk stopped.
+int IndexOfNode(TNodeContainer* list, const TObject* node);
+
+/// The nodes of a node list by 1-based position and back, from one walk over the list:
+/// GoToIndex and IndexOfNode for many look-ups at the cost of one. Holds until the list
+/// changes; the list's marker is left where the walk stopped.
+class TNodeIndex {
+public:
+    /// EInvalidCast ("Invalid class typecast") when the list holds something that is not
+    /// a node.
+    explicit TNodeIndex(TNodeContainer& list);
+
+    int Count() const { return static_cast<int>(nodes_.size()); }
+    /// As IndexOfNode: 0 when node is not in the list.
+    int PositionOf(const TObject* node) const;
+    /// As GoToIndex: EInvalidIndex ("Invalid index in TContainer") unless
+    /// 1 <= position <= Count.
+    TGraphNode* NodeAt(int position) const;
+
+private:
+    std::vector<TGraphNode*> nodes_;
+    std::unordered_map<const TObject*, int> positions_;
+};
 
 /// The graph. It owns Nodes (which owns the nodes, which own their captions and
 /// OutEdges lists), the edges held in Edges, and Matrix. Every edge's ends are nodes of
@@ -192,6 +225,24 @@ public:
     /// Runs in O((N + E) log N). Its working arrays, some 60 bytes a node and 24 an edge, stay
     /// with the thread for its next search.
     std::unique_ptr<TEdgeList> ShortestPath(TGraphNode* source, TGraphNode* target);
+
+    /// Replaces Matrix by the weight matrix of Nodes and Edges, for writing: N rows of N
+    /// TIntegers (N = Nodes.Count), cell (i, j) the GetWeight of the last edge of Edges from
+    /// the node at position i to the one at j, 0 where there is none. The outer array holds
+    /// TArrays under CompareArray, the rows TIntegers under CompareInteger, all with
+    /// capacity N and growth 0.
+    /// The old Matrix is destroyed first, also when this fails: EInvalidArrayCapacity
+    /// ("Invalid array capacity in TArray") without nodes, EInvalidIndex ("Invalid index in
+    /// TContainer") for an edge with an end that is not in Nodes; Matrix is then none.
+    void BuildMatrix();
+    /// Replaces Edges by one edge per cell of Matrix that is not 0, in row order: the cell
+    /// (i, j) becomes an edge from the node at position i of Nodes to the one at j. The
+    /// edges that Edges held are destroyed; OutEdges lists are left to BuildOutEdges.
+    /// EInvalidCast when Matrix holds something other than TArrays of TIntegers;
+    /// EInvalidIndex for a cell that is not 0 beyond Nodes.Count in either direction.
+    /// A failure leaves Edges as it was.
+    /// REQUIRES: Nodes and Matrix are present.
+    void BuildEdgesFromMatrix();
 
     std::unique_ptr<TArray> Matrix;    // the weight matrix last built or read, or none
     std::unique_ptr<TNodeList> Nodes;  // of TGraphNode under CompareNodes, owning
