@@ -7,11 +7,17 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTemporaryDir>
 #include <QTest>
+#include <fstream>
 
 #include "editor/ErrorDisplay.h"
 #include "editor/GraphControl.h"
 #include "editor/GraphForm.h"
+#include "persistence/ObjStream.h"
+
+// Failures show the texts, not the bytes.
+void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace {
 
@@ -68,16 +74,7 @@ TEST_F(GraphFormTest, WindowMenusAndDialogsAsDesigned) {
     EXPECT_EQ(form.objectName(), "GraphForm");
     EXPECT_EQ(form.windowTitle(), "GraphForm");
     EXPECT_EQ(form.size(), QSize(812, 596));
-    for (const char* name : {"GraphPanel", "RightPanel", "TopLeftPanel", "BottomLeftPanel",
-                             "Splitter", "LeftSplitter", "NodeCaptionEdit", "WeightEdit"})
-        EXPECT_NE(form.findChild<QWidget*>(name), nullptr) << name;
     EXPECT_EQ(View().parentWidget(), form.GraphPanel);
-    EXPECT_EQ(form.Label1->text(), "Selected Node");
-    EXPECT_TRUE(form.Label1->font().bold());
-    EXPECT_EQ(form.NodeCaptionLabel->text(), "Caption :");
-    EXPECT_EQ(form.SelectedEdgelabel->text(), "Selected Edge");
-    EXPECT_EQ(form.EdgeweightLabel->text(), "Weight :");
-    EXPECT_EQ(form.EdgeweightLabel->font().pixelSize(), 13);
     QStringList menus;
     for (QAction* menu : form.MainMenu1->actions()) menus << menu->text();
     EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&Calculate"}));
@@ -158,6 +155,68 @@ TEST_F(GraphFormTest, DeleteCommandsAndShortestPath) {
     EXPECT_TRUE(messages.isEmpty());
     form.ExitMenuItem->trigger();
     EXPECT_FALSE(form.isVisible());
+}
+
+std::string Bytes(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(GraphFormTest, CancelledDialogsReadAndWriteNothing) {
+    Click(100, 100);
+    form.SaveMenuItem->trigger();
+    form.LoadMenuItem->trigger();
+    EXPECT_EQ(dialogs, (QList<QFileDialog*>{form.SaveDialog, form.OpenDialog}));
+    EXPECT_EQ(View().Graph->Nodes->Count(), 1);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(GraphFormTest, SavedGraphLoadsBackInPlaceOfTheShownOne) {
+    QTemporaryDir dir;
+    chosen = dir.filePath("graph");  // no extension is added
+    MakeSelectedEdge();
+    Type(form.WeightEdit, "2.5");
+    Click(200, 100);
+    Type(form.NodeCaptionEdit, "B");
+    form.SaveMenuItem->trigger();
+    Click(300, 300);
+    form.ShortestPathMenuItem->trigger();
+    form.LoadMenuItem->trigger();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    ASSERT_EQ(View().Graph->Nodes->Count(), 2);
+    auto* b = static_cast<TGraphPoint*>(View().Graph->Nodes->GoToIndex(2));
+    EXPECT_EQ(b->Caption->Text, "B");
+    EXPECT_EQ(b->X, 200);
+    ASSERT_EQ(View().Graph->Edges->Count(), 1);
+    EXPECT_EQ(Weight(0), 2.5L);
+    EXPECT_EQ(View().SelectedNode, nullptr);
+    EXPECT_EQ(View().cursor().shape(), Qt::CrossCursor);  // the mode stays
+    Click(100, 100);
+    Click(150, 104);
+    EXPECT_EQ(form.WeightEdit->text(), "2.5");
+}
+
+TEST_F(GraphFormTest, FailedSaveOrLoadIsShownAndTheGraphStays) {
+    QTemporaryDir dir;
+    const QString kept = dir.filePath("kept.stm");
+    std::ofstream(kept.toStdString()) << "old content";
+    chosen = kept;
+    form.SaveMenuItem->trigger();  // the empty graph
+    EXPECT_EQ(Bytes(kept), "old content");
+    const QString frame = dir.filePath("string.stm");
+    TStringObj text("not a graph");
+    SaveObjectToFile(&text, frame.toStdString(), true);
+    Click(100, 100);
+    TMathGraph* shown = View().Graph.get();
+    for (const QString& name : {kept, frame, dir.filePath("missing.stm")}) {
+        chosen = name;
+        form.LoadMenuItem->trigger();
+    }
+    EXPECT_EQ(messages, (QStringList{"Invalid array capacity in TArray", "Invalid stream format",
+                                     "Invalid class typecast",
+                                     "Cannot open file " + dir.filePath("missing.stm")}));
+    EXPECT_EQ(View().Graph.get(), shown);
+    EXPECT_NE(View().SelectedNode, nullptr);
 }
 
 }  // namespace
