@@ -146,9 +146,9 @@ void TGraphView::DrawNode(TCanvas& canvas, const TGraphPoint& node, TColor colou
 
 void TGraphView::DrawEdge(TCanvas& canvas, const TGraphEdge& edge, TColor colour) const {
     if (AdaptEdges) {
-        // A negative width is left to the canvas, which keeps the pen it has.
-        const long double width = std::nearbyint(edge.GetWeight().ToExtended());
-        canvas.SetPenWidth(width > MaxEdgeWidth ? MaxEdgeWidth : static_cast<int>(width));
+        // Every negative width means "keep the pen", so the canvas gets -1 for all of them.
+        const long double rounded = std::nearbyint(edge.GetWeight().ToExtended());
+        canvas.SetPenWidth(static_cast<int>(std::clamp<long double>(rounded, -1, MaxEdgeWidth)));
     }
     canvas.SetPenColor(colour);
     DrawArrow(canvas, PointOf(edge.FromNode), PointOf(edge.ToNode));

@@ -267,14 +267,16 @@ TEST(ViewPaint, NodesThenEdgesPathAndSelectedEdgeInTheirColours) {
 TEST(ViewPaint, AdaptEdgesDrawsRoundedWeightsAsWidths) {
     TTestView v;
     TGraphPoint* a = v.Add(0, 0);
-    for (long double w : {-3.0L, 2.5L, 3.5L, 0.4L, -3.0L, 1.0L, 1e30L}) v.Join(a, v.Add(50, 50), w);
+    for (long double w : {-3.0L, 2.5L, 3.5L, 0.4L, -3.0L, 1.0L, 1e30L, -1e30L})
+        v.Join(a, v.Add(50, 50), w);
     v.AdaptEdges = true;
     TRecordingCanvas canvas;
     v.Paint(canvas);
     std::vector<int> widths;
     for (std::size_t i = 0; i < canvas.Lines.size(); i += 3)
         widths.push_back(canvas.Lines[i].Pen.Width);
-    EXPECT_EQ(widths, (std::vector<int>{1, 2, 4, 0, 0, 1, TGraphView::MaxEdgeWidth}));
+    EXPECT_EQ(widths, (std::vector<int>{1, 2, 4, 0, 0, 1, TGraphView::MaxEdgeWidth,
+                                        TGraphView::MaxEdgeWidth}));
     EXPECT_EQ(canvas.Pen, TPen{});
     v.AdaptEdges = false;
     TRecordingCanvas plain;
