@@ -201,10 +201,10 @@ std::unique_ptr<TMathGraph> BuildGraph(const TJson& document) {
     auto graph = std::make_unique<TMathGraph>();
     for (const TJson& item : nodes) {
         const TJson& node = ObjectItem(item, "node");
-        graph->Nodes->Append(std::make_unique<TGraphPoint>(IntegerMember(node, "x"),
-                                                           IntegerMember(node, "y"),
-                                                           CaptionMember(node))
-                                 .release());
+        auto point = std::make_unique<TGraphPoint>(IntegerMember(node, "x"),
+                                                   IntegerMember(node, "y"), CaptionMember(node));
+        graph->Nodes->Append(point.get());
+        point.release();  // the node list's from here
     }
     const TNodeIndex index(*graph->Nodes);
     for (const TJson& item : edges) {
