@@ -43,12 +43,15 @@ void TArray::SetItem(int index, TObject* item) {
     CheckItemType(item);
     CheckIndex(index);
     TObject*& slot = Items[index - 1];
-    if (slot != item) {  // storing what is already there must not destroy it
-        TObject* const old = slot;
-        slot = item;
-        DisposeItem(old);
+    TObject* const old = slot;
+    slot = item;
+    try {
+        UpdateSorted(index);
+    } catch (...) {
+        slot = old;  // a compare that raises leaves the array as it was, item with the caller
+        throw;
     }
-    UpdateSorted(index);
+    if (old != item) DisposeItem(old);  // storing what is already there must not destroy it
 }
 
 void TArray::Add(TObject* item) {
@@ -61,7 +64,13 @@ void TArray::Add(TObject* item) {
     }
     Items.push_back(item);
     ++ItemCount;
-    UpdateSorted(ItemCount);
+    try {
+        UpdateSorted(ItemCount);
+    } catch (...) {
+        Items.pop_back();  // a compare that raises leaves the item with the caller
+        --ItemCount;
+        throw;
+    }
 }
 
 void TArray::SetCapacity(int newCapacity) {

@@ -89,6 +89,26 @@ TEST(ArraySorted, ReplacingTheFirstSlotComparesWithTheSecond) {
     EXPECT_FALSE(array.IsSorted());
 }
 
+bool compareRaises = false;
+
+TCompareResult RaisingWhenAsked(TObject* a, TObject* b) {
+    if (compareRaises) throw EInvalidCast();
+    return CompareProbes(a, b);
+}
+
+TEST(ArrayOwnership, ACompareThatRaisesLeavesTheArrayAsItWasAndTheItemWithTheCaller) {
+    TArray array(TProbe::StaticClass(), RaisingWhenAsked, 3, 0);
+    array.Add(new TProbe(1));
+    array.Add(new TProbe(2));
+    compareRaises = true;
+    TProbe stranger(3);  // on the stack: the array must neither keep nor destroy it
+    EXPECT_THROW(array.Add(&stranger), EInvalidCast);
+    EXPECT_EQ(array.Count(), 2);
+    EXPECT_THROW(array.SetItem(2, &stranger), EInvalidCast);
+    EXPECT_EQ(static_cast<TProbe*>(array.GetItem(2))->Value, 2);
+    compareRaises = false;
+}
+
 TEST(ArrayOwnership, ReplacedItemDiesOnlyWhenOwned) {
     TArray array(TProbe::StaticClass(), CompareProbes, 2, 0);
     auto* item = new TProbe(1);
