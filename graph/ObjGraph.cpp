@@ -257,21 +257,6 @@ private:
 
 std::size_t Slot(int index) { return static_cast<std::size_t>(index); }
 
-/// The value of a Real48 as a double, exactly: a Real48's 40-bit significand and its
-/// exponents fit a double's. ToExtended gives the same value through the x87 registers,
-/// a detour that would cost the search more than its arithmetic, once per edge.
-inline double Widen(Real48 value) {
-    static_assert(std::endian::native == std::endian::little);
-    const std::array<std::uint8_t, 6> bytes = value.ToBytes();
-    std::uint64_t bits = 0;  // byte 0 the exponent, then 39 fraction bits, then the sign
-    std::memcpy(&bits, bytes.data(), bytes.size());
-    const std::uint64_t exponent = bits & 0xFF;
-    if (exponent == 0) return 0.0;  // whatever the other bytes hold
-    const std::uint64_t fraction = bits >> 8 & ((std::uint64_t{1} << 39) - 1);
-    const std::uint64_t sign = bits >> 47;
-    return std::bit_cast<double>(sign << 63 | (exponent - 129 + 1023) << 52 | fraction << 13);
-}
-
 }  // namespace
 
 // ----------------------------------------------------------------------------
@@ -380,7 +365,7 @@ private:
             auto* edge = static_cast<TGraphEdge*>(item);
             const int from = edge->fromGuess_;  // settled, as the ToNode's, by CountOutEdges
             if (from < 0) continue;
-            outEdges_[Slot(next[Slot(from >> kBucketShift)]++)] = {edge, Widen(edge->Weight),
+            outEdges_[Slot(next[Slot(from >> kBucketShift)]++)] = {edge, edge->Weight.ToDouble(),
                                                                    edge->toGuess_, from};
             if (typeid(*edge) != typeid(TGraphEdge)) hasHooks_ = true;
         }
@@ -499,7 +484,7 @@ private:
 
     void SetDistance(int v, Real48 distance) {
         Step(v).stored = distance;
-        Distance(v) = Widen(distance);
+        Distance(v) = distance.ToDouble();
         heap_.Lower(v, Distance(v));
         if (through_) index_.Node(v)->Distance = distance;
     }

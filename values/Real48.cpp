@@ -1,5 +1,6 @@
 #include "values/Real48.h"
 
+#include <bit>
 #include <cstring>
 
 #include "containers/ObjType.h"
@@ -93,4 +94,16 @@ long double Real48::ToExtended() const noexcept {
     parts.signAndExponent = static_cast<std::uint16_t>(bytes_[0] - kReal48Bias + kExtendedBias);
     if ((bytes_[5] & 0x80) != 0) parts.signAndExponent |= 0x8000;
     return JoinExtended(parts);
+}
+
+double Real48::ToDouble() const noexcept {
+    if (bytes_[0] == 0) return 0.0;  // whatever the other bytes hold
+    std::uint64_t fraction = bytes_[5] & 0x7F;
+    for (int i = 4; i >= 1; --i) fraction = (fraction << 8) | bytes_[i];
+    constexpr int kDoubleFractionBits = 52;
+    constexpr int kDoubleBias = 1023;
+    const std::uint64_t sign = bytes_[5] >> 7;
+    const std::uint64_t exponent = bytes_[0] - kReal48Bias + kDoubleBias;
+    return std::bit_cast<double>(sign << 63 | exponent << kDoubleFractionBits |
+                                 fraction << (kDoubleFractionBits - kFractionBits));
 }

@@ -113,7 +113,7 @@ TEST(Real48Range, NaNAndUnnormalAreInvalidOperations) {
     EXPECT_EQ(ErrorText<EInvalidOp>(unnormal), "Invalid floating point operation");
 }
 
-TEST(Real48RoundTrip, EveryNonZeroPatternNarrowsBackToItself) {
+TEST(Real48RoundTrip, EveryNonZeroPatternWidensExactlyAndNarrowsBackToItself) {
     const unsigned seed = 20240611;
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> byte(0, 255);
@@ -123,5 +123,6 @@ TEST(Real48RoundTrip, EveryNonZeroPatternNarrowsBackToItself) {
         if (bytes[0] == 0) bytes[0] = 1;
         const long double wide = Real48::FromBytes(bytes).ToExtended();
         ASSERT_EQ(Narrowed(wide), bytes) << "seed " << seed << ", pattern " << i;
+        ASSERT_EQ(Real48::FromBytes(bytes).ToDouble(), wide) << "seed " << seed << ", pattern " << i;
     }
 }
