@@ -127,18 +127,7 @@ TBytes RichFrame() {
 TEST(DamagedFrames, TruncatedOrFlippedGiveALibraryErrorOrAnObject) {
     const TBytes frame = RichFrame();
     ASSERT_EQ(ObjectFrom(frame)->ClassType(), TStack::StaticClass());
-    for (std::size_t length = 0; length < frame.size(); ++length)
-        EXPECT_THROW(ObjectFrom(TBytes(frame.begin(), frame.begin() + length)), Exception);
-    for (std::size_t at = 0; at < frame.size(); ++at) {
-        for (std::uint8_t mask : {0x01, 0x80, 0xFF}) {
-            TBytes damaged = frame;
-            damaged[at] ^= mask;
-            try {
-                ObjectFrom(damaged);
-            } catch (const Exception&) {  // anything else fails the test
-            }
-        }
-    }
+    ExpectDamageGivesLibraryErrors(frame);
 }
 
 // ----------------------------------------------------------------------------

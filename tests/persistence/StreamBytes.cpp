@@ -1,5 +1,7 @@
 #include "tests/persistence/StreamBytes.h"
 
+#include <gtest/gtest.h>
+
 #include <stdlib.h>
 
 #include <algorithm>
@@ -58,6 +60,23 @@ std::vector<std::string> TTempDir::Entries() const {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+void ExpectDamageGivesLibraryErrors(const TBytes& frame) {
+    for (std::size_t length = 0; length < frame.size(); ++length)
+        EXPECT_THROW(ObjectFrom(TBytes(frame.begin(), frame.begin() + static_cast<long>(length))),
+                     Exception)
+            << "cut at " << length;
+    for (std::size_t at = 0; at < frame.size(); ++at) {
+        for (std::uint8_t mask : {0x01, 0x80, 0xFF}) {
+            TBytes damaged = frame;
+            damaged[at] ^= mask;
+            try {
+                ObjectFrom(damaged);
+            } catch (const Exception&) {  // anything else fails the test
+            }
+        }
+    }
 }
 
 TBytes FileBytes(const std::string& path) {

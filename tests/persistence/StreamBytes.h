@@ -27,6 +27,10 @@ TBytes ContentOf(const TStream* memoryStream);
 /// One top-level frame of object, and one read back from bytes.
 TBytes FrameOf(TObject* object);
 std::unique_ptr<TObject> ObjectFrom(const TBytes& bytes);
+/// Reads every truncation of frame (each must raise a library error) and every
+/// copy with one byte flipped (a library error or an object): a crash, a leak or
+/// any other exception fails the test.
+void ExpectDamageGivesLibraryErrors(const TBytes& frame);
 
 /// A fresh directory under /tmp, removed with its content at destruction.
 class TTempDir {
