@@ -80,10 +80,19 @@ std::int32_t TReader::ReadInt() {
     }
 }
 
+std::size_t TReader::GrowthStep(std::size_t done, std::size_t left) {
+    return std::min(left, std::max<std::size_t>(done, kBufferSize));
+}
+
 std::string TReader::ReadCharacters(std::uint64_t length) {
     CheckAvailable(length);
-    std::string text(static_cast<std::size_t>(length), '\0');
-    Read(text.data(), text.size());
+    std::string text;
+    while (text.size() < length) {
+        const std::size_t done = text.size();
+        const std::size_t piece = GrowthStep(done, static_cast<std::size_t>(length - done));
+        text.resize(done + piece);
+        Read(text.data() + done, piece);
+    }
     return text;
 }
 

@@ -73,6 +73,10 @@ public:
     /// when fewer than count bytes are left and the stream's size says so.
     /// Called before a count or length from the stream drives an allocation.
     void CheckAvailable(std::uint64_t count);
+    /// How many more bytes to make room for while reading a block whose length the stream
+    /// announced: what is left, but never more than doubling what has arrived, so that on a
+    /// stream of unknown size the memory taken follows the bytes that really come.
+    static std::size_t GrowthStep(std::size_t done, std::size_t left);
 
 protected:
     int BufferEnd = 0;  // number of valid bytes in Buffer

@@ -1,5 +1,6 @@
 #include "persistence/LibRecords.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -8,6 +9,13 @@
 #include "containers/ObjStack.h"
 #include "persistence/ObjPerst.h"
 #include "values/ObjBuckt.h"
+
+namespace {
+
+// Room made for an array's items before they are read; more comes as they arrive.
+constexpr std::int32_t kItemsReservedAtMost = 4096;
+
+}  // namespace
 
 // ----------------------------------------------------------------------------
 // Shared parts
@@ -84,7 +92,8 @@ void ReadArrayRecord(TObject* array, TObjectReader& reader) {
     const bool sorted = reader.ReadBool();
     if (capacity < 1) throw EInvalidArrayCapacity();
     if (count > 0) reader.CheckAvailable(static_cast<std::uint64_t>(count) * kMinFrameBytes);
-    items->RestoreShape(capacity, growth, sorted, count);
+    // A stream of unknown size cannot vouch for the count: room beyond this grows as items come.
+    items->RestoreShape(capacity, growth, sorted, std::min(count, kItemsReservedAtMost));
     for (int i = 0; i < count; ++i) {
         std::unique_ptr<TObject> item(reader.ReadObject());
         items->Add(item.get());
@@ -149,6 +158,12 @@ void ReadMemoryStreamRecord(TObject* stream, TObjectReader& reader) {
     const std::int32_t size = reader.ReadInt();
     if (size < 0) throw EReadError(kInvalidPropertyValue);
     reader.CheckAvailable(static_cast<std::uint64_t>(size));
-    memory->SetSize(static_cast<std::size_t>(size));
-    reader.ReadBytes(memory->Memory(), static_cast<std::size_t>(size));
+    // Grown as the bytes arrive: a stream of unknown size may end long before size bytes.
+    std::size_t done = 0;
+    while (done < static_cast<std::size_t>(size)) {
+        const std::size_t piece = TReader::GrowthStep(done, static_cast<std::size_t>(size) - done);
+        memory->SetSize(done + piece);
+        reader.ReadBytes(memory->Memory() + done, piece);
+        done += piece;
+    }
 }
