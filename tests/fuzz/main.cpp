@@ -1,0 +1,10 @@
+// The fuzz tests' main: every unit registered, as in the editor.
+#include <gtest/gtest.h>
+
+#include "editor/GraphPoint.h"
+
+int main(int argc, char** argv) {
+    RegisterAllUnits();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
