@@ -1,6 +1,14 @@
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 
 #include "containers/ObjArray.h"
 #include "containers/ObjStack.h"
@@ -188,6 +196,77 @@ TEST(ObjectFiles, ShortWriteOnSaveLeavesTheOldFileAndNoStrayFile) {
     TMemoryStream big;
     big.SetSize(100000);
     EXPECT_EXIT(SaveUnderFileSizeLimit(&big, path), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(FileBytes(path), kBucket1000);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"g.stm"});
+}
+
+// A 64 KiB tmpfs on a fresh directory for the guard's life: a disk that fills up.
+class TSmallFilesystem {
+public:
+    explicit TSmallFilesystem(const std::string& dir) : dir_(dir) {
+        ::mkdir(dir.c_str(), 0755);
+        if (::mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0) error_ = errno;
+    }
+    TSmallFilesystem(const TSmallFilesystem&) = delete;
+    TSmallFilesystem& operator=(const TSmallFilesystem&) = delete;
+    ~TSmallFilesystem() {
+        if (error_ == 0) ::umount2(dir_.c_str(), MNT_DETACH);
+    }
+    /// Why the mount was refused; empty when it is in place.
+    std::string Refusal() const { return error_ == 0 ? "" : std::strerror(error_); }
+
+private:
+    std::string dir_;
+    int error_ = 0;
+};
+
+std::vector<std::string> EntriesOf(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+TEST(ObjectFiles, FullDiskOnSaveLeavesTheOldFileAndNoStrayFile) {
+    TTempDir dir;
+    const std::string disk = dir.Path("disk");
+    TSmallFilesystem filesystem(disk);
+    if (!filesystem.Refusal().empty())
+        GTEST_SKIP() << "cannot mount a small tmpfs here: " << filesystem.Refusal();
+    const std::string path = disk + "/g.stm";
+    WriteFileBytes(path, kBucket1000);
+    TMemoryStream big;
+    big.SetSize(100000);
+    EXPECT_EQ(MessageOf<EWriteError>([&] { SaveObjectToFile(&big, path, true); }),
+              "Stream write error");
+    EXPECT_EQ(FileBytes(path), kBucket1000);
+    EXPECT_EQ(EntriesOf(disk), std::vector<std::string>{"g.stm"});
+}
+
+// In a child process, as a user who may not write to the folder: root may write anywhere,
+// so root's child becomes nobody first.
+[[noreturn]] void SaveWithoutWriteRights(TObject* object, const std::string& path) {
+    constexpr uid_t kNobody = 65534;
+    if (::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+        std::_Exit(2);
+    const std::string message =
+        MessageOf<EFCreateError>([&] { SaveObjectToFile(object, path, true); });
+    std::fputs(message.c_str(), stderr);  // shown when the status says it is wrong
+    std::_Exit(message == "Cannot create file " + path ? 0 : 1);
+}
+
+TEST(ObjectFiles, FolderWithoutWritePermissionRefusesTheSaveAndKeepsTheOldFile) {
+    TTempDir dir;
+    const std::string path = dir.Path("g.stm");
+    WriteFileBytes(path, kBucket1000);
+    ::chmod(path.c_str(), 0666);  // the file may be written: only its folder refuses
+    ::chmod(dir.Path("").c_str(), ::geteuid() == 0 ? 0755 : 0555);
+    TIntegerBucket bucket(7);
+    EXPECT_EXIT(SaveWithoutWriteRights(&bucket, path), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(SaveWithoutWriteRights(&bucket, dir.Path("new.stm")), ::testing::ExitedWithCode(0),
+                "");
+    ::chmod(dir.Path("").c_str(), 0700);
     EXPECT_EQ(FileBytes(path), kBucket1000);
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"g.stm"});
 }
