@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
 #include <fstream>
 
 #include "editor/ErrorDisplay.h"
@@ -207,16 +208,25 @@ TEST_F(GraphFormTest, FailedSaveOrLoadIsShownAndTheGraphStays) {
     TStringObj text("not a graph");
     SaveObjectToFile(&text, frame.toStdString(), true);
     Click(100, 100);
+    const QString cut = dir.filePath("cut.stm");
+    SaveObjectToFile(View().Graph.get(), cut.toStdString(), true);
+    std::filesystem::resize_file(cut.toStdString(), Bytes(cut).size() - 3);
+    const QString unknown = dir.filePath("unknown.stm");
+    std::ofstream(unknown.toStdString()).write("TPF0\x06\x08TNothing\x01\x00", 16);
+    form.ShortestPathMenuItem->trigger();
     TMathGraph* shown = View().Graph.get();
-    for (const QString& name : {kept, frame, dir.filePath("missing.stm")}) {
+    TGraphPoint* selected = View().SelectedNode;
+    for (const QString& name : {kept, frame, cut, unknown, dir.filePath("missing.stm")}) {
         chosen = name;
         form.LoadMenuItem->trigger();
     }
-    EXPECT_EQ(messages, (QStringList{"Invalid array capacity in TArray", "Invalid stream format",
-                                     "Invalid class typecast",
-                                     "Cannot open file " + dir.filePath("missing.stm")}));
+    EXPECT_EQ(messages,
+              (QStringList{"Invalid array capacity in TArray", "Invalid stream format",
+                           "Invalid class typecast", "Stream read error", "Class not registered",
+                           "Cannot open file " + dir.filePath("missing.stm")}));
     EXPECT_EQ(View().Graph.get(), shown);
-    EXPECT_NE(View().SelectedNode, nullptr);
+    EXPECT_EQ(View().SelectedNode, selected);
+    EXPECT_EQ(View().cursor().shape(), Qt::CrossCursor);  // still waiting for the path's end
 }
 
 }  // namespace
