@@ -10,6 +10,7 @@
 
 #include "containers/ObjArray.h"
 #include "containers/ObjList.h"
+#include "containers/SlotPool.h"
 #include "values/Real48.h"
 
 class TGraphEdge;
@@ -38,6 +39,10 @@ class TInteger : public TObject {
 public:
     /// Every 32-bit integer is exact in Real48, so this never raises.
     explicit TInteger(std::int32_t value);
+
+    /// From the slot pool: a weight matrix holds N * N cells, made and destroyed in bulk.
+    static void* operator new(std::size_t size) { return AllocateSlot(size); }
+    static void operator delete(void* cell, std::size_t size) noexcept { FreeSlot(cell, size); }
 
     Real48 Value;
 

@@ -113,7 +113,7 @@ std::int64_t TFileStream::Size() const {
 std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
     if (position_ >= Size()) return 0;
     const std::size_t n = std::min(count, static_cast<std::size_t>(Size() - position_));
-    std::memcpy(buffer, data_.data() + position_, n);
+    std::memcpy(buffer, data_.Data() + position_, n);
     position_ += static_cast<std::int64_t>(n);
     return n;
 }
@@ -121,11 +121,8 @@ std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
 std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
     if (count == 0) return 0;
     const std::size_t end = static_cast<std::size_t>(position_) + count;
-    if (end > data_.size()) {
-        if (end > data_.capacity()) data_.reserve(std::max(end, data_.capacity() * 3 / 2));
-        data_.resize(end);
-    }
-    std::memcpy(data_.data() + position_, buffer, count);
+    if (end > data_.Size()) data_.Resize(end);
+    std::memcpy(data_.Data() + position_, buffer, count);
     position_ = static_cast<std::int64_t>(end);
     return count;
 }
@@ -137,30 +134,34 @@ std::int64_t TMemoryStream::Seek(std::int64_t offset) {
 }
 
 void TMemoryStream::SetSize(std::size_t size) {
-    if (size > data_.capacity()) data_.reserve(size);  // exactly: a record says its size
-    data_.resize(size);
+    data_.Reserve(size);  // exactly: a record says its size
+    data_.Resize(size);
 }
 
 void TMemoryStream::LoadFromFile(const std::string& fileName) {
     TFd file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Get() < 0) throw EFOpenError(fileName);
-    std::vector<std::uint8_t> content;
+    TByteBlock content;
     struct stat st {};
     if (::fstat(file.Get(), &st) == 0 && S_ISREG(st.st_mode)) {
-        content.resize(static_cast<std::size_t>(st.st_size));
-        if (ReadFully(file.Get(), content.data(), content.size()) != content.size())
+        content.Reserve(static_cast<std::size_t>(st.st_size));
+        content.Resize(static_cast<std::size_t>(st.st_size));
+        if (ReadFully(file.Get(), content.Data(), content.Size()) != content.Size())
             throw EReadError();
     } else {
         std::uint8_t chunk[65536];  // a pipe or device tells its size only by ending
-        while (const std::size_t n = ReadFully(file.Get(), chunk, sizeof chunk))
-            content.insert(content.end(), chunk, chunk + n);
+        while (const std::size_t n = ReadFully(file.Get(), chunk, sizeof chunk)) {
+            const std::size_t end = content.Size();
+            content.Resize(end + n);
+            std::memcpy(content.Data() + end, chunk, n);
+        }
     }
-    data_.swap(content);
+    data_.Swap(content);
     position_ = 0;
 }
 
 void TMemoryStream::SaveToFile(const std::string& fileName) const {
-    WriteFileAtomically(fileName, data_.data(), data_.size());
+    WriteFileAtomically(fileName, data_.Data(), data_.Size());
 }
 
 // ----------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "containers/ObjType.h"
+#include "containers/PageMemory.h"
 
 /// A sequence of bytes with a current position.
 class TStream : public TObject {
@@ -59,16 +60,16 @@ public:
     TMemoryStream() = default;
 
     std::size_t Read(void* buffer, std::size_t count) override;
-    /// Writing past the end grows the block, by at least half again its room,
-    /// so that writing n bytes in small pieces costs O(n).
+    /// Writing past the end grows the block, at least doubling its room, so that
+    /// writing n bytes in small pieces costs O(n); a large block grows without copying.
     std::size_t Write(const void* buffer, std::size_t count) override;
     std::int64_t Seek(std::int64_t offset) override;
     std::int64_t Position() const override { return position_; }
-    std::int64_t Size() const override { return static_cast<std::int64_t>(data_.size()); }
+    std::int64_t Size() const override { return static_cast<std::int64_t>(data_.Size()); }
 
     /// The whole content; valid until the next write or SetSize.
-    std::uint8_t* Memory() { return data_.data(); }
-    const std::uint8_t* Memory() const { return data_.data(); }
+    std::uint8_t* Memory() { return data_.Data(); }
+    const std::uint8_t* Memory() const { return data_.Data(); }
     /// New bytes are zero; the position is kept, even beyond the new end.
     void SetSize(std::size_t size);
     /// Replaces the content with the whole file, read at once; the position
@@ -83,7 +84,7 @@ public:
 private:
     explicit TMemoryStream(TBlank) {}
 
-    std::vector<std::uint8_t> data_;
+    TByteBlock data_;
     std::int64_t position_ = 0;
 };
 

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "containers/PageMemory.h"
+
+namespace {
+
+// Past the heap's range, through a move to mapped pages and then a remapping.
+constexpr std::size_t kLarge = 3 * TByteBlock::kMapThreshold + 12345;
+
+void Fill(TByteBlock& block, std::uint8_t value) {
+    for (std::size_t i = 0; i < block.Size(); ++i) block.Data()[i] = value;
+}
+
+bool AllBytesAre(const TByteBlock& block, std::size_t from, std::size_t to, std::uint8_t value) {
+    for (std::size_t i = from; i < to; ++i)
+        if (block.Data()[i] != value) return false;
+    return true;
+}
+
+TEST(ByteBlock, KeepsItsBytesWhileGrowingFromTheHeapToMappedPages) {
+    TByteBlock block;
+    std::vector<std::uint8_t> expected;
+    for (std::size_t size = 1; size < kLarge; size = size * 3 + 1) {
+        const std::size_t old = block.Size();
+        block.Resize(size);
+        EXPECT_TRUE(AllBytesAre(block, old, size, 0)) << "grown to " << size;
+        for (std::size_t i = old; i < size; ++i) block.Data()[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    for (std::size_t i = 0; i < block.Size(); ++i)
+        ASSERT_EQ(block.Data()[i], static_cast<std::uint8_t>(i * 7)) << "at " << i;
+}
+
+TEST(ByteBlock, BytesDroppedAndGrownAgainAreZeroOnTheHeapAndOnPages) {
+    for (const std::size_t size : {std::size_t{100}, kLarge}) {
+        TByteBlock block;
+        block.Resize(size);
+        Fill(block, 0xAB);
+        block.Resize(size / 2);
+        block.Resize(size);
+        EXPECT_TRUE(AllBytesAre(block, 0, size / 2, 0xAB)) << size;
+        EXPECT_TRUE(AllBytesAre(block, size / 2, size, 0)) << size;
+    }
+}
+
+TEST(ByteBlock, ReserveMakesRoomWithoutMovingLaterResizes) {
+    TByteBlock block;
+    block.Reserve(kLarge);
+    const std::uint8_t* data = block.Data();
+    block.Resize(kLarge);
+    EXPECT_EQ(block.Data(), data);
+    EXPECT_GE(block.Capacity(), kLarge);
+}
+
+TEST(ByteBlock, SwapExchangesContents) {
+    TByteBlock small, large;
+    small.Resize(10);
+    Fill(small, 1);
+    large.Resize(kLarge);
+    Fill(large, 2);
+    small.Swap(large);
+    EXPECT_EQ(small.Size(), kLarge);
+    EXPECT_TRUE(AllBytesAre(small, 0, kLarge, 2));
+    EXPECT_EQ(large.Size(), 10u);
+    EXPECT_TRUE(AllBytesAre(large, 0, 10, 1));
+}
+
+TEST(MappedPages, AreZeroedAndWritableToTheirEnd) {
+    const std::size_t bytes = 5 * 4096 + 1;
+    auto* block = static_cast<std::uint8_t*>(MapPages(bytes));
+    EXPECT_TRUE(block[0] == 0 && block[bytes - 1] == 0);
+    block[bytes - 1] = 1;
+    UnmapPages(block, bytes);
+}
+
+}  // namespace
