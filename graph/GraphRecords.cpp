@@ -14,11 +14,11 @@ void ReadStringObj(TObject* text, TObjectReader& reader) {
 }
 
 void WriteInteger(TObject* number, TObjectWriter& writer) {
-    writer.WriteExtended(As<TInteger>(number)->Value.ToExtended());
+    writer.WriteReal48(As<TInteger>(number)->Value);
 }
 
 void ReadInteger(TObject* number, TObjectReader& reader) {
-    As<TInteger>(number)->Value = Real48::FromExtended(reader.ReadExtended());
+    As<TInteger>(number)->Value = reader.ReadReal48();
 }
 
 void WriteGraphNode(TObject* node, TObjectWriter& writer) {

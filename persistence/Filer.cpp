@@ -38,7 +38,7 @@ void TReader::Refill() {
     if (BufferEnd == 0) throw EReadError();
 }
 
-void TReader::Read(void* buffer, std::size_t count) {
+void TReader::ReadThroughStream(void* buffer, std::size_t count) {
     auto* out = static_cast<std::uint8_t*>(buffer);
     while (count > 0) {
         if (BufferEnd - BufferPos <= 0) Refill();
@@ -48,12 +48,6 @@ void TReader::Read(void* buffer, std::size_t count) {
         out += n;
         count -= n;
     }
-}
-
-std::uint8_t TReader::ReadByte() {
-    std::uint8_t b;
-    Read(&b, 1);
-    return b;
 }
 
 void TReader::CheckAvailable(std::uint64_t count) {
@@ -123,6 +117,17 @@ long double TReader::ReadExtended() {
     return value;
 }
 
+Real48 TReader::ReadReal48() {
+    // Narrowed where the bytes lie: a trip through the x87 registers costs more than the rest.
+    if (BufferEnd - BufferPos >= static_cast<int>(1 + kExtendedBytes) &&
+        Buffer[static_cast<std::size_t>(BufferPos)] == tagExtended) {
+        const std::uint8_t* bytes = Buffer.get() + BufferPos + 1;
+        BufferPos += static_cast<int>(1 + kExtendedBytes);
+        return Real48::FromExtendedBytes(bytes);
+    }
+    return Real48::FromExtended(ReadExtended());
+}
+
 void TReader::ReadMagic() {
     char bytes[4];
     Read(bytes, 4);
@@ -154,7 +159,7 @@ void TWriter::Flush() {
         throw EWriteError();
 }
 
-void TWriter::Write(const void* buffer, std::size_t count) {
+void TWriter::WriteThroughStream(const void* buffer, std::size_t count) {
     const auto* in = static_cast<const std::uint8_t*>(buffer);
     while (count > 0) {
         if (BufferSize - BufferPos <= 0) Flush();
@@ -212,6 +217,12 @@ void TWriter::WriteExtended(long double value) {
     const std::uint8_t tag = tagExtended;
     Write(&tag, 1);
     Write(&value, kExtendedBytes);
+}
+
+void TWriter::WriteReal48(Real48 value) {
+    std::uint8_t bytes[1 + kExtendedBytes] = {tagExtended};
+    value.ToExtendedBytes(bytes + 1);
+    Write(bytes, sizeof bytes);
 }
 
 void TWriter::WriteMagic() { Write(kMagic, 4); }

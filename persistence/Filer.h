@@ -4,10 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
 #include "persistence/Streams.h"
+#include "values/Real48.h"
 
 /// Tag bytes that say what follows in the stream.
 enum TValueTag : std::uint8_t {
@@ -49,7 +51,16 @@ public:
     ~TReader() override;
 
     /// Exactly count bytes; EReadError ("Stream read error") when the stream ends first.
-    void Read(void* buffer, std::size_t count);
+    void Read(void* buffer, std::size_t count) {
+        // Nearly every read is a few bytes that the buffer already holds.
+        const int buffered = BufferEnd - BufferPos;
+        if (buffered >= 0 && count <= static_cast<std::size_t>(buffered)) {
+            if (count > 0) std::memcpy(buffer, Buffer.get() + BufferPos, count);  // may be none
+            BufferPos += static_cast<int>(count);
+            return;
+        }
+        ReadThroughStream(buffer, count);
+    }
 
     /// Any of the three integer tags, sign-extended; another tag raises
     /// EReadError ("Invalid property value") with the tag consumed.
@@ -63,7 +74,19 @@ public:
     /// tagExtended and 10 bytes, or else an integer (the tag given back and read
     /// by ReadInt) widened to a float.
     long double ReadExtended();
+    /// Real48::FromExtended(ReadExtended()), its errors raised with the value consumed.
+    Real48 ReadReal48();
     void ReadBytes(void* buffer, std::size_t count) { Read(buffer, count); }
+    /// When the next count bytes, already read ahead, are these, takes them and returns
+    /// true; otherwise takes nothing and returns false.
+    bool SkipIfAhead(const std::uint8_t* bytes, std::size_t count) {
+        const int buffered = BufferEnd - BufferPos;
+        if (buffered < 0 || count > static_cast<std::size_t>(buffered) ||
+            std::memcmp(Buffer.get() + BufferPos, bytes, count) != 0)
+            return false;
+        BufferPos += static_cast<int>(count);
+        return true;
+    }
     /// EReadError ("Invalid stream format") unless the next 4 bytes are "TPF0".
     void ReadMagic();
     /// Two raw bytes, little-endian.
@@ -83,7 +106,13 @@ protected:
 
 private:
     void Refill();
-    std::uint8_t ReadByte();
+    void ReadThroughStream(void* buffer, std::size_t count);
+    std::uint8_t ReadByte() {
+        if (BufferPos < BufferEnd) return Buffer[static_cast<std::size_t>(BufferPos++)];
+        std::uint8_t b;
+        ReadThroughStream(&b, 1);
+        return b;
+    }
     std::string ReadCharacters(std::uint64_t length);
 };
 
@@ -95,7 +124,15 @@ public:
     /// it. Call Flush first wherever the failure matters.
     ~TWriter() override;
 
-    void Write(const void* buffer, std::size_t count);
+    void Write(const void* buffer, std::size_t count) {
+        const int room = BufferSize - BufferPos;
+        if (room >= 0 && count <= static_cast<std::size_t>(room)) {
+            if (count > 0) std::memcpy(Buffer.get() + BufferPos, buffer, count);  // may be none
+            BufferPos += static_cast<int>(count);
+            return;
+        }
+        WriteThroughStream(buffer, count);
+    }
     /// Writes the buffered bytes; EWriteError ("Stream write error") when the
     /// stream takes fewer. The buffer is empty afterwards either way.
     void Flush();
@@ -108,7 +145,12 @@ public:
     void WriteShortText(const std::string& text);
     void WriteBool(bool value);
     void WriteExtended(long double value);
+    /// WriteExtended(value.ToExtended()).
+    void WriteReal48(Real48 value);
     void WriteBytes(const void* buffer, std::size_t count) { Write(buffer, count); }
     void WriteMagic();
     void WriteUInt16(std::uint16_t value);
+
+private:
+    void WriteThroughStream(const void* buffer, std::size_t count);
 };

@@ -1,5 +1,6 @@
 #include "persistence/ObjPerst.h"
 
+#include <atomic>
 #include <cassert>
 #include <unordered_map>
 
@@ -34,6 +35,8 @@ TRegistries& Registries() {
     static TRegistries registries;
     return registries;
 }
+
+std::atomic<std::uint64_t> registryGeneration{0};
 
 template <class Entry>
 TUnorderedList* Registry(std::unique_ptr<TUnorderedList>& slot) {
@@ -121,6 +124,7 @@ TUnorderedList* CompareFuncRegistry() {
 TUnorderedList* HashFuncRegistry() { return Registry<THashFuncEntry>(Registries().hashFuncs); }
 
 void ShutdownRegistries() {
+    registryGeneration.fetch_add(1, std::memory_order_relaxed);
     TRegistries& r = Registries();
     r.classByName.clear();
     r.compareByName.clear();
@@ -146,6 +150,8 @@ void RegisterStreamableClass(TClassRef cls, const std::vector<TObjectReadProc>& 
     TStreamableInterface* added = entry.release();
     Registries().classByName.emplace(added->Name, added);
 }
+
+std::uint64_t RegistryGeneration() { return registryGeneration.load(std::memory_order_relaxed); }
 
 TStreamableInterface* FindStreamableInterface(const std::string& name) {
     TRegistries& r = Registries();

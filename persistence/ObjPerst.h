@@ -96,3 +96,6 @@ std::string GetCompareFuncName(TCompareFunc func);
 /// order, with their entries. Harmless when they are gone already; a later
 /// accessor call makes a new, empty registry.
 void ShutdownRegistries();
+/// Changes each time ShutdownRegistries runs: an entry kept from a lookup is still
+/// registered while this stays the same.
+std::uint64_t RegistryGeneration();

@@ -64,24 +64,110 @@ TObject* TObjectStream::ReadObject() {
     }
 }
 
+namespace {
+
+/// The bytes of a frame before its record, as WriteMagic, WriteText and WriteUInt16 put
+/// them; reading them back gives the same name and version.
+std::string FrameHeader(const std::string& className, std::uint16_t version) {
+    std::string header = "TPF0";
+    const auto length = static_cast<std::uint32_t>(className.size());
+    if (length <= 255) {
+        header += {static_cast<char>(tagString), static_cast<char>(length)};
+    } else {
+        header += static_cast<char>(tagLString);
+        for (int shift = 0; shift < 32; shift += 8) header += static_cast<char>(length >> shift);
+    }
+    header += className;
+    header += {static_cast<char>(version & 0xFF), static_cast<char>(version >> 8)};
+    return header;
+}
+
+const std::uint8_t* BytesOf(const std::string& text) {
+    return reinterpret_cast<const std::uint8_t*>(text.data());
+}
+
+}  // namespace
+
 TObject* TObjectStream::ReadFrame() {
-    Reader->ReadMagic();
-    const std::string className = Reader->ReadText();
-    const std::uint16_t version = Reader->ReadUInt16();
-    const TStreamableInterface* entry = FindStreamableInterface(className);
+    const TStreamableInterface* entry = nullptr;
+    std::uint16_t version = 0;
+    const TReadCache& cache = readCache_;
+    if (cache.proc != nullptr && cache.generation == RegistryGeneration() &&
+        Reader->SkipIfAhead(BytesOf(cache.header), cache.header.size())) {
+        entry = cache.entry;  // the same bytes as the last frame's: the same answers
+        version = cache.version;
+    } else {
+        Reader->ReadMagic();
+        const std::string className = Reader->ReadText();
+        version = Reader->ReadUInt16();
+        entry = EntryForReading(className);
+    }
     std::unique_ptr<TObject> object(entry->StreamClass->createBlank());
-    entry->GetReader(version)(object.get(), *Reader);
+    ReaderFor(*entry, version)(object.get(), *Reader);
     return object.release();
+}
+
+const TStreamableInterface* TObjectStream::EntryForReading(const std::string& className) {
+    const std::uint64_t generation = RegistryGeneration();
+    if (readCache_.entry != nullptr && readCache_.generation == generation &&
+        readCache_.name == className)
+        return readCache_.entry;
+    const TStreamableInterface* entry = FindStreamableInterface(className);
+    // Anything else kept is dropped: its entry may be gone with an earlier generation.
+    readCache_ = entry->Name == className ? TReadCache{generation, className, entry, 0, nullptr, {}}
+                                          : TReadCache{};
+    return entry;
+}
+
+TObjectReadProc TObjectStream::ReaderFor(const TStreamableInterface& entry,
+                                         std::uint16_t version) {
+    const bool cached = &entry == readCache_.entry;
+    if (cached && readCache_.proc != nullptr && readCache_.version == version)
+        return readCache_.proc;
+    const TObjectReadProc proc = entry.GetReader(version);
+    if (cached && proc != nullptr) {
+        readCache_.version = version;
+        readCache_.proc = proc;
+        readCache_.header = FrameHeader(readCache_.name, version);
+    }
+    return proc;
+}
+
+const TStreamableInterface* TObjectStream::EntryForWriting(const TObject& object) {
+    const std::uint64_t generation = RegistryGeneration();
+    const TClassRef cls = object.ClassType();
+    if (writeCache_.entry != nullptr && writeCache_.generation == generation &&
+        writeCache_.cls == cls)
+        return writeCache_.entry;
+    const TStreamableInterface* entry = FindStreamableInterface(cls->name);
+    writeCache_ = entry->Name == cls->name ? TWriteCache{generation, cls, entry, nullptr, {}}
+                                           : TWriteCache{};
+    return entry;
+}
+
+TObjectWriteProc TObjectStream::WriterFor(const TStreamableInterface& entry) {
+    const bool cached = &entry == writeCache_.entry;
+    if (cached && writeCache_.proc != nullptr) return writeCache_.proc;
+    const TObjectWriteProc proc = entry.GetWriter(entry.Version);
+    if (cached && proc != nullptr) {
+        writeCache_.proc = proc;
+        writeCache_.header = FrameHeader(entry.Name, entry.Version);
+    }
+    return proc;
 }
 
 void TObjectStream::WriteObject(TObject* object) {
     if (object == nullptr) throw EClassNotRegistered();  // nothing to name in a frame
-    const TStreamableInterface* entry = FindStreamableInterface(object->ClassName());
+    const TStreamableInterface* entry = EntryForWriting(*object);
     TNestingGuard guard(*this, TNestingGuard::kWriting);
-    Writer->WriteMagic();
-    Writer->WriteText(entry->Name);
-    Writer->WriteUInt16(entry->Version);
-    entry->GetWriter(entry->Version)(object, *Writer);
+    if (entry == writeCache_.entry && writeCache_.proc != nullptr) {
+        Writer->Write(writeCache_.header.data(), writeCache_.header.size());
+    } else {
+        Writer->WriteMagic();
+        Writer->WriteText(entry->Name);
+        Writer->WriteUInt16(entry->Version);
+    }
+    WriterFor(*entry)(object, *Writer);
     // Flushed here rather than by the release, so that a failing write is reported.
     if (guard.IsTopLevel()) Writer->Flush();
 }

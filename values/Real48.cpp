@@ -36,6 +36,13 @@ TExtendedParts SplitExtended(long double value) {
     return parts;
 }
 
+TExtendedParts ExtendedPartsOf(const std::uint8_t* bytes) {
+    TExtendedParts parts{};
+    std::memcpy(&parts.significand, bytes, sizeof parts.significand);
+    std::memcpy(&parts.signAndExponent, bytes + 8, sizeof parts.signAndExponent);
+    return parts;
+}
+
 long double JoinExtended(TExtendedParts parts) {
     long double value = 0;  // also clears the padding beyond the 10 bytes
     std::memcpy(&value, &parts.significand, sizeof parts.significand);
@@ -44,10 +51,20 @@ long double JoinExtended(TExtendedParts parts) {
     return value;
 }
 
+/// The narrowing itself, on the parts of the extended value.
+Real48 Narrow(TExtendedParts parts);
+
 }  // namespace
 
-Real48 Real48::FromExtended(long double value) {
-    const TExtendedParts parts = SplitExtended(value);
+Real48 Real48::FromExtended(long double value) { return Narrow(SplitExtended(value)); }
+
+Real48 Real48::FromExtendedBytes(const std::uint8_t* bytes) {
+    return Narrow(ExtendedPartsOf(bytes));
+}
+
+namespace {
+
+Real48 Narrow(TExtendedParts parts) {
     const bool negative = (parts.signAndExponent & 0x8000) != 0;
     const int biased = parts.signAndExponent & kExtendedMaxExponent;
     if (biased == kExtendedMaxExponent) {
@@ -71,13 +88,14 @@ Real48 Real48::FromExtended(long double value) {
     if (exponent >= kOverflowExponent) throw EOverflow();
 
     const std::uint64_t fraction = significand & kFractionMask;
-    Real48 result;
-    result.bytes_[0] = static_cast<std::uint8_t>(exponent + kReal48Bias);
-    for (int i = 0; i < 5; ++i)
-        result.bytes_[i + 1] = static_cast<std::uint8_t>(fraction >> (8 * i));
-    if (negative) result.bytes_[5] |= 0x80;
-    return result;
+    std::array<std::uint8_t, 6> bytes{};
+    bytes[0] = static_cast<std::uint8_t>(exponent + kReal48Bias);
+    for (int i = 0; i < 5; ++i) bytes[i + 1] = static_cast<std::uint8_t>(fraction >> (8 * i));
+    if (negative) bytes[5] |= 0x80;
+    return Real48::FromBytes(bytes);
 }
+
+}  // namespace
 
 Real48 Real48::FromBytes(const std::array<std::uint8_t, 6>& bytes) noexcept {
     Real48 result;
@@ -85,15 +103,27 @@ Real48 Real48::FromBytes(const std::array<std::uint8_t, 6>& bytes) noexcept {
     return result;
 }
 
-long double Real48::ToExtended() const noexcept {
-    if (bytes_[0] == 0) return 0.0L;
-    std::uint64_t fraction = bytes_[5] & 0x7F;
-    for (int i = 4; i >= 1; --i) fraction = (fraction << 8) | bytes_[i];
+namespace {
+
+TExtendedParts WidenToParts(const std::array<std::uint8_t, 6>& bytes) {
+    if (bytes[0] == 0) return {};  // 0.0L
+    std::uint64_t fraction = bytes[5] & 0x7F;
+    for (int i = 4; i >= 1; --i) fraction = (fraction << 8) | bytes[i];
     TExtendedParts parts{};
     parts.significand = (kHiddenBit | fraction) << kDroppedBits;
-    parts.signAndExponent = static_cast<std::uint16_t>(bytes_[0] - kReal48Bias + kExtendedBias);
-    if ((bytes_[5] & 0x80) != 0) parts.signAndExponent |= 0x8000;
-    return JoinExtended(parts);
+    parts.signAndExponent = static_cast<std::uint16_t>(bytes[0] - kReal48Bias + kExtendedBias);
+    if ((bytes[5] & 0x80) != 0) parts.signAndExponent |= 0x8000;
+    return parts;
+}
+
+}  // namespace
+
+long double Real48::ToExtended() const noexcept { return JoinExtended(WidenToParts(bytes_)); }
+
+void Real48::ToExtendedBytes(std::uint8_t* bytes) const noexcept {
+    const TExtendedParts parts = WidenToParts(bytes_);
+    std::memcpy(bytes, &parts.significand, sizeof parts.significand);
+    std::memcpy(bytes + 8, &parts.signAndExponent, sizeof parts.signAndExponent);
 }
 
 double Real48::ToDouble() const noexcept {

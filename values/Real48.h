@@ -25,12 +25,18 @@ public:
     /// more (infinities included), EInvalidOp ("Invalid floating point operation") for a NaN
     /// or an unnormal. A throw produces no value, so the caller's field keeps its old one.
     static Real48 FromExtended(long double value);
+    /// FromExtended of the extended value stored in the 10 bytes at bytes (the significand
+    /// and then sign and exponent, little-endian, as x87 stores it), without the detour
+    /// through a floating-point register. The same rounding and the same errors.
+    static Real48 FromExtendedBytes(const std::uint8_t* bytes);
 
     /// Any six bytes are a valid Real48: there are no infinities and no NaNs.
     static Real48 FromBytes(const std::array<std::uint8_t, 6>& bytes) noexcept;
 
     /// Exact widening.
     long double ToExtended() const noexcept;
+    /// The 10 bytes that ToExtended()'s value is stored as, written to bytes.
+    void ToExtendedBytes(std::uint8_t* bytes) const noexcept;
 
     /// Also exact: a 40-bit significand and an exponent within +-128 fit a double.
     /// Cheaper than ToExtended where a value is read in a hot loop, as the search does.
@@ -38,12 +44,13 @@ public:
 
     std::array<std::uint8_t, 6> ToBytes() const noexcept { return bytes_; }
 
-    /// By value: every encoding with e = 0 equals 0.
+    /// By value: every encoding with e = 0 equals 0. Compared as doubles, which hold every
+    /// Real48 exactly.
     friend bool operator==(const Real48& a, const Real48& b) noexcept {
-        return a.ToExtended() == b.ToExtended();
+        return a.ToDouble() == b.ToDouble();
     }
     friend std::partial_ordering operator<=>(const Real48& a, const Real48& b) noexcept {
-        return a.ToExtended() <=> b.ToExtended();
+        return a.ToDouble() <=> b.ToDouble();
     }
 
 private:
