@@ -1,0 +1,223 @@
+// The editor far beyond hand-drawn graphs: 10,000 nodes and 20,000 edges on a view of
+// 1600 x 1200 pixels. One whole paint, a press that places a node and a drag step, each
+// through the Qt control as the window drives it, against a bare QPainter drawing the same
+// ellipses and lines on an image of the same size.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSplitter>
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "editor/GraphControl.h"
+#include "editor/GraphForm.h"
+#include "editor/GraphPoint.h"
+#include "editor/QtCanvas.h"
+
+namespace {
+
+constexpr int kWidth = 1600;
+constexpr int kHeight = 1200;
+constexpr int kNodes = 10000;
+constexpr int kEdges = 20000;
+// Nodes keep off a band along the bottom, so that a press there lands on empty space.
+constexpr int kFreeBand = 80;
+
+struct TScene {
+    std::vector<QPoint> nodes;
+    std::vector<std::pair<int, int>> edges;  // positions in nodes
+};
+
+const TScene& Scene() {
+    static const TScene scene = [] {
+        std::mt19937 random(20240601u);
+        std::uniform_int_distribution<int> x(10, kWidth - 10);
+        std::uniform_int_distribution<int> y(10, kHeight - kFreeBand - 10);
+        std::uniform_int_distribution<int> pick(0, kNodes - 1);
+        TScene s;
+        for (int i = 0; i < kNodes; ++i) s.nodes.emplace_back(x(random), y(random));
+        while (static_cast<int>(s.edges.size()) < kEdges) {
+            const int from = pick(random), to = pick(random);
+            if (from != to) s.edges.emplace_back(from, to);
+        }
+        return s;
+    }();
+    return scene;
+}
+
+void FillGraph(TGraphView& view) {
+    std::vector<TGraphPoint*> points;
+    for (const QPoint& p : Scene().nodes) {
+        points.push_back(new TGraphPoint(p.x(), p.y(), ""));
+        view.Graph->Nodes->Append(points.back());
+    }
+    for (const auto& [from, to] : Scene().edges)
+        view.Graph->Edges->Add(new TGraphEdge(points[static_cast<std::size_t>(from)],
+                                              points[static_cast<std::size_t>(to)]));
+}
+
+QImage ViewImage() {
+    QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    return image;
+}
+
+/// The reference: every ellipse and every line that one paint of the view draws, with the
+/// pen and brush set once and the arrowheads worked out beforehand.
+void BM_BareQPainter(benchmark::State& state) {
+    std::vector<QRect> ellipses;
+    std::vector<QLine> lines;
+    for (const QPoint& p : Scene().nodes) ellipses.emplace_back(p - QPoint(10, 10), p + QPoint(10, 10));
+    for (const auto& [from, to] : Scene().edges) {
+        const QPoint a = Scene().nodes[static_cast<std::size_t>(from)];
+        const QPoint b = Scene().nodes[static_cast<std::size_t>(to)];
+        const QPoint middle = (a + b) / 2;
+        const double theta =
+            std::atan2(double(b.y()) - a.y(), double(b.x()) - a.x()) + std::numbers::pi;
+        lines.emplace_back(a, b);
+        for (const double side : {0.3, -0.3})
+            lines.emplace_back(middle, middle + QPoint(int(std::lround(10 * std::cos(theta + side))),
+                                                       int(std::lround(10 * std::sin(theta + side)))));
+    }
+    QImage image = ViewImage();
+    for (auto _ : state) {
+        QPainter painter(&image);
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(Qt::white);
+        for (const QRect& r : ellipses) painter.drawEllipse(r);
+        for (const QLine& l : lines) painter.drawLine(l);
+    }
+    state.counters["ellipses"] = static_cast<double>(ellipses.size());
+    state.counters["lines"] = static_cast<double>(lines.size());
+}
+
+/// One Paint of the whole graph through the view and the Qt canvas, as paintEvent does it.
+void BM_Paint(benchmark::State& state) {
+    TGraphControl control;
+    FillGraph(control);
+    QImage image = ViewImage();
+    for (auto _ : state) {
+        QPainter painter(&image);
+        TQtCanvas canvas(painter);
+        control.Paint(canvas);
+    }
+}
+
+/// Counts the paint events that reach the view: a press or a drag must repaint it.
+class TPaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+/// The editor's window with the view at the benchmark's size, shown on the offscreen
+/// platform so that a repaint really paints.
+struct TShownForm {
+    TGraphForm form;
+    TGraphControl* control;
+    TPaintCounter counter;
+
+    TShownForm() : control(form.GetGraphControl()) {
+        form.resize(kWidth + 340, kHeight + 60);
+        form.Splitter->setSizes({kWidth + 4, 300});
+        form.show();
+        QApplication::processEvents();
+        FillGraph(*control);
+        control->installEventFilter(&counter);
+    }
+
+    void Send(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), control->mapToGlobal(QPointF(at)), button, held,
+                          Qt::NoModifier);
+        QApplication::sendEvent(control, &event);
+    }
+};
+
+void ReportSize(benchmark::State& state, const TShownForm& shown) {
+    state.counters["view_width"] = shown.control->width();
+    state.counters["view_height"] = shown.control->height();
+}
+
+/// A node that no edge leaves: selected, it makes the press look at every edge without
+/// finding one to select instead of placing a node.
+TGraphPoint* NodeWithoutOutEdges(TGraphView& view) {
+    std::vector<bool> leaves(kNodes);
+    for (const auto& edge : Scene().edges) leaves[static_cast<std::size_t>(edge.first)] = true;
+    int position = 0;
+    while (leaves[static_cast<std::size_t>(position)]) ++position;
+    return static_cast<TGraphPoint*>(view.Graph->Nodes->GoToIndex(position + 1));
+}
+
+/// A left press on empty space while a node is selected: both hit tests, a new node, the
+/// repaint and the window's click handler. The node is taken out again untimed, so every
+/// press meets the same graph.
+void BM_PressCreatesNode(benchmark::State& state) {
+    TShownForm shown;
+    TGraphPoint* selected = NodeWithoutOutEdges(*shown.control);
+    int column = 0;
+    for (auto _ : state) {
+        shown.control->SelectedNode = selected;
+        const QPoint at(20 + 40 * (column++ % 35), kHeight - kFreeBand / 2);
+        shown.Send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+        state.PauseTiming();
+        shown.Send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+        TGraphPoint* made = shown.control->SelectedNode;
+        if (made == nullptr || made == selected || made->X != at.x()) {
+            state.SkipWithError("the press made no node");
+            break;
+        }
+        shown.control->SelectedNode = nullptr;
+        shown.control->Graph->Nodes->DeleteOccurrence(made, 1);
+        state.ResumeTiming();
+    }
+    state.counters["paints_per_press"] =
+        benchmark::Counter(shown.counter.paints, benchmark::Counter::kAvgIterations);
+    ReportSize(state, shown);
+}
+
+/// One step of dragging a selected node with the left button held: the move and the repaint.
+void BM_DragStep(benchmark::State& state) {
+    TShownForm shown;
+    const QPoint start = Scene().nodes.front();
+    shown.Send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    if (shown.control->SelectedNode == nullptr) state.SkipWithError("no node to drag");
+    shown.counter.paints = 0;
+    int step = 0;
+    for (auto _ : state) {
+        const QPoint at = start + QPoint(step % 50, (step / 50) % 50);
+        ++step;
+        shown.Send(QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
+    }
+    shown.Send(QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton);
+    state.counters["paints_per_step"] =
+        benchmark::Counter(shown.counter.paints, benchmark::Counter::kAvgIterations);
+    ReportSize(state, shown);
+}
+
+BENCHMARK(BM_BareQPainter)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Paint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PressCreatesNode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DragStep)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    RegisterAllUnits();
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
