@@ -30,15 +30,6 @@ void TArray::RestoreShape(int capacity, int growth, bool sorted, int itemsExpect
     Items.reserve(std::clamp(itemsExpected, 0, capacity));
 }
 
-void TArray::CheckIndex(int index) const {
-    if (index < 1 || index > Count()) throw EInvalidIndex();
-}
-
-TObject* TArray::GetItem(int index) const {
-    CheckIndex(index);
-    return Items[index - 1];
-}
-
 void TArray::SetItem(int index, TObject* item) {
     CheckItemType(item);
     CheckIndex(index);

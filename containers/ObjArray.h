@@ -25,13 +25,18 @@ public:
     virtual void SetItem(int index, TObject* item);
 
     /// EInvalidIndex unless 1 <= index <= Count.
-    TObject* GetItem(int index) const;
+    TObject* GetItem(int index) const {
+        CheckIndex(index);
+        return Items[static_cast<std::size_t>(index - 1)];
+    }
     /// Appends item, growing by Growth slots when full. EInvalidObjectType;
     /// EContainerIsFull when fixed-size and full, or at kMaxItems items.
     void Add(TObject* item);
     /// EInvalidArrayCapacity below 1; ENewArraySizeTooSmall below Count.
     void SetCapacity(int newCapacity);
-    void CheckIndex(int index) const;
+    void CheckIndex(int index) const {
+        if (index < 1 || index > Count()) throw EInvalidIndex();
+    }
     /// Re-examines the neighbours of a changed slot; an unsorted array stays unsorted.
     void UpdateSorted(int index);
 

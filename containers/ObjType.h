@@ -23,31 +23,25 @@ using TClassRef = const TClass*;
 struct TBlank {};
 inline constexpr TBlank kBlank{};
 
-/// Declares the class record and ClassType() inside a class body.
-#define DECLARE_CLASS()                  \
-public:                                  \
-    static TClassRef StaticClass();      \
-    TClassRef ClassType() const override \
-    {                                    \
-        return StaticClass();            \
-    }
+/// Declares the class record and ClassType() inside a class body. The record is a
+/// constant, filled in before the program runs, so that asking for it costs nothing: the
+/// type checks of every item and every stream record ask for it.
+#define DECLARE_CLASS()                                        \
+protected:                                                     \
+    static const TClass classRecord_;                          \
+                                                               \
+public:                                                        \
+    static TClassRef StaticClass() { return &classRecord_; }   \
+    TClassRef ClassType() const override { return &classRecord_; }
 
 /// Defines the class record of an abstract class (no blank instances).
-#define IMPLEMENT_ABSTRACT_CLASS(Name, Parent)                         \
-    TClassRef Name::StaticClass()                                      \
-    {                                                                  \
-        static const TClass cls{#Name, Parent::StaticClass(), nullptr}; \
-        return &cls;                                                   \
-    }
+#define IMPLEMENT_ABSTRACT_CLASS(Name, Parent) \
+    constinit const TClass Name::classRecord_{#Name, &Parent::classRecord_, nullptr};
 
 /// Defines the class record of a class with a blank constructor Name(TBlank).
-#define IMPLEMENT_CLASS(Name, Parent)                                             \
-    TClassRef Name::StaticClass()                                                 \
-    {                                                                             \
-        static const TClass cls{#Name, Parent::StaticClass(),                     \
-                                []() -> TObject* { return new Name(kBlank); }};   \
-        return &cls;                                                              \
-    }
+#define IMPLEMENT_CLASS(Name, Parent)                           \
+    constinit const TClass Name::classRecord_{#Name, &Parent::classRecord_, \
+                                              []() -> TObject* { return new Name(kBlank); }};
 
 class TObject {
 public:
@@ -56,14 +50,21 @@ public:
     TObject& operator=(const TObject&) = delete;
     virtual ~TObject() = default;
 
-    static TClassRef StaticClass();
-    virtual TClassRef ClassType() const { return StaticClass(); }
+    static TClassRef StaticClass() { return &classRecord_; }
+    virtual TClassRef ClassType() const { return &classRecord_; }
 
     const char* ClassName() const { return ClassType()->name; }
     bool InheritsFrom(TClassRef cls) const { return ClassInheritsFrom(ClassType(), cls); }
 
     /// True when cls is ancestor or one of its descendants.
-    static bool ClassInheritsFrom(TClassRef cls, TClassRef ancestor);
+    static bool ClassInheritsFrom(TClassRef cls, TClassRef ancestor) {
+        for (TClassRef c = cls; c != nullptr; c = c->parent)
+            if (c == ancestor) return true;
+        return false;
+    }
+
+protected:
+    static const TClass classRecord_;
 };
 
 /// True when obj is present and an instance of T or of a class derived from it.

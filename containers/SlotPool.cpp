@@ -86,13 +86,8 @@ void Refill(TLocalSlots& local, std::size_t sizeClass) {
     if (bytes < kLargestBlock) bytes *= 2;  // a pool that is used much gets larger blocks
 }
 
-}  // namespace
-
-void* AllocateSlot(std::size_t size) {
-    if (kHeapOnlyMemory || size > kMaxSlotSize) return ::operator new(size);
-    const std::size_t sizeClass = SizeClass(size);
-    TLocalSlots& local = tLocalSlots[sizeClass];
-    if (local.free == nullptr && local.next == local.end) Refill(local, sizeClass);
+/// A slot from the local supply. REQUIRES: the supply is not empty.
+void* TakeSlot(TLocalSlots& local, std::size_t sizeClass) {
     if (TFreeSlot* slot = local.free) {
         local.free = slot->next;
         return slot;
@@ -100,6 +95,23 @@ void* AllocateSlot(std::size_t size) {
     void* slot = local.next;
     local.next += SlotSize(sizeClass);
     return slot;
+}
+
+// Out of line and reached by a tail call, so that the common path saves no registers.
+[[gnu::noinline]] void* RefillAndTakeSlot(TLocalSlots& local, std::size_t sizeClass) {
+    Refill(local, sizeClass);
+    return TakeSlot(local, sizeClass);
+}
+
+}  // namespace
+
+void* AllocateSlot(std::size_t size) {
+    if (kHeapOnlyMemory || size > kMaxSlotSize) return ::operator new(size);
+    const std::size_t sizeClass = SizeClass(size);
+    TLocalSlots& local = tLocalSlots[sizeClass];
+    if (local.free == nullptr && local.next == local.end)
+        return RefillAndTakeSlot(local, sizeClass);
+    return TakeSlot(local, sizeClass);
 }
 
 void FreeSlot(void* slot, std::size_t size) noexcept {

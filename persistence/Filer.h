@@ -82,7 +82,7 @@ public:
     bool SkipIfAhead(const std::uint8_t* bytes, std::size_t count) {
         const int buffered = BufferEnd - BufferPos;
         if (buffered < 0 || count > static_cast<std::size_t>(buffered) ||
-            std::memcmp(Buffer.get() + BufferPos, bytes, count) != 0)
+            !SameBytes(Buffer.get() + BufferPos, bytes, count))
             return false;
         BufferPos += static_cast<int>(count);
         return true;
@@ -105,6 +105,16 @@ protected:
     int BufferEnd = 0;  // number of valid bytes in Buffer
 
 private:
+    // A frame header is 8 to 16 bytes: two overlapping words compare it without a call.
+    static bool SameBytes(const std::uint8_t* a, const std::uint8_t* b, std::size_t count) {
+        if (count < 8 || count > 16) return std::memcmp(a, b, count) == 0;
+        std::uint64_t a0, a1, b0, b1;
+        std::memcpy(&a0, a, 8);
+        std::memcpy(&b0, b, 8);
+        std::memcpy(&a1, a + count - 8, 8);
+        std::memcpy(&b1, b + count - 8, 8);
+        return a0 == b0 && a1 == b1;
+    }
     void Refill();
     void ReadThroughStream(void* buffer, std::size_t count);
     std::uint8_t ReadByte() {

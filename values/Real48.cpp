@@ -5,6 +5,8 @@
 
 #include "containers/ObjType.h"
 
+static_assert(std::endian::native == std::endian::little, "Real48 bytes are packed in words");
+
 namespace {
 
 // The x87 extended format: a 64-bit significand with an explicit leading bit, then a 16-bit
@@ -87,11 +89,13 @@ Real48 Narrow(TExtendedParts parts) {
     if (exponent < kMinExponent) return Real48();
     if (exponent >= kOverflowExponent) throw EOverflow();
 
-    const std::uint64_t fraction = significand & kFractionMask;
-    std::array<std::uint8_t, 6> bytes{};
-    bytes[0] = static_cast<std::uint8_t>(exponent + kReal48Bias);
-    for (int i = 0; i < 5; ++i) bytes[i + 1] = static_cast<std::uint8_t>(fraction >> (8 * i));
-    if (negative) bytes[5] |= 0x80;
+    // Put together in a register and stored at once: six byte stores read back as one
+    // word would stall the load behind them.
+    const std::uint64_t packed = static_cast<std::uint64_t>(exponent + kReal48Bias) |
+                                 (significand & kFractionMask) << 8 |
+                                 (negative ? std::uint64_t{1} << 47 : 0);
+    std::array<std::uint8_t, 6> bytes;
+    std::memcpy(bytes.data(), &packed, bytes.size());  // little-endian: exponent byte first
     return Real48::FromBytes(bytes);
 }
 
