@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSplitter>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -27,23 +28,34 @@ constexpr int kNodes = 10000;
 constexpr int kEdges = 20000;
 // Nodes keep off a band along the bottom, so that a press there lands on empty space.
 constexpr int kFreeBand = 80;
+constexpr int kColumns = 125;
+constexpr int kRows = kNodes / kColumns;
+// Edges join nodes at most this many grid steps apart, as in a drawn graph.
+constexpr int kReach = 3;
 
 struct TScene {
     std::vector<QPoint> nodes;
     std::vector<std::pair<int, int>> edges;  // positions in nodes
 };
 
+/// The nodes on a jittered grid that fills the view above the band; two edges from every
+/// node but the first to nodes nearby, and two more from the second and third so that the
+/// count comes out. The first node has no edge leaving it.
 const TScene& Scene() {
     static const TScene scene = [] {
         std::mt19937 random(20240601u);
-        std::uniform_int_distribution<int> x(10, kWidth - 10);
-        std::uniform_int_distribution<int> y(10, kHeight - kFreeBand - 10);
-        std::uniform_int_distribution<int> pick(0, kNodes - 1);
+        std::uniform_int_distribution<int> jitter(-4, 4);
+        std::uniform_int_distribution<int> step(-kReach, kReach);
         TScene s;
-        for (int i = 0; i < kNodes; ++i) s.nodes.emplace_back(x(random), y(random));
-        while (static_cast<int>(s.edges.size()) < kEdges) {
-            const int from = pick(random), to = pick(random);
-            if (from != to) s.edges.emplace_back(from, to);
+        for (int row = 0; row < kRows; ++row)
+            for (int column = 0; column < kColumns; ++column)
+                s.nodes.emplace_back(10 + column * (kWidth - 20) / kColumns + jitter(random),
+                                     10 + row * (kHeight - kFreeBand - 20) / kRows + jitter(random));
+        for (int from = 1; static_cast<int>(s.edges.size()) < kEdges; from = from % (kNodes - 1) + 1) {
+            const int column = std::clamp(from % kColumns + step(random), 0, kColumns - 1);
+            const int row = std::clamp(from / kColumns + step(random), 0, kRows - 1);
+            const int to = row * kColumns + column;
+            if (to != from) s.edges.emplace_back(from, to);
         }
         return s;
     }();
@@ -148,22 +160,13 @@ void ReportSize(benchmark::State& state, const TShownForm& shown) {
     state.counters["view_height"] = shown.control->height();
 }
 
-/// A node that no edge leaves: selected, it makes the press look at every edge without
-/// finding one to select instead of placing a node.
-TGraphPoint* NodeWithoutOutEdges(TGraphView& view) {
-    std::vector<bool> leaves(kNodes);
-    for (const auto& edge : Scene().edges) leaves[static_cast<std::size_t>(edge.first)] = true;
-    int position = 0;
-    while (leaves[static_cast<std::size_t>(position)]) ++position;
-    return static_cast<TGraphPoint*>(view.Graph->Nodes->GoToIndex(position + 1));
-}
-
 /// A left press on empty space while a node is selected: both hit tests, a new node, the
 /// repaint and the window's click handler. The node is taken out again untimed, so every
 /// press meets the same graph.
 void BM_PressCreatesNode(benchmark::State& state) {
     TShownForm shown;
-    TGraphPoint* selected = NodeWithoutOutEdges(*shown.control);
+    // The first node: no edge leaves it, so the press looks at every edge and selects none.
+    auto* selected = static_cast<TGraphPoint*>(shown.control->Graph->Nodes->GoToIndex(1));
     int column = 0;
     for (auto _ : state) {
         shown.control->SelectedNode = selected;

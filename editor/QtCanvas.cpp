@@ -13,19 +13,27 @@ QColor ToQColor(TColor color) { return QColor(color.Red, color.Green, color.Blue
 TQtCanvas::TQtCanvas(QPainter& painter) : painter_(painter) { painter_.setPen(QPen(Qt::black, 1)); }
 
 void TQtCanvas::SetPenColor(TColor color) {
+    if (color == penColor_) return;
+    penColor_ = color;
     QPen pen = painter_.pen();
     pen.setColor(ToQColor(color));
     painter_.setPen(pen);
 }
 
 void TQtCanvas::SetPenWidth(int width) {
-    if (width < 0) return;
+    if (width < 0 || width == penWidth_) return;
+    penWidth_ = width;
     QPen pen = painter_.pen();
     pen.setWidth(width);
     painter_.setPen(pen);
 }
 
-void TQtCanvas::SetBrush(TColor color) { painter_.setBrush(ToQColor(color)); }
+void TQtCanvas::SetBrush(TColor color) {
+    if (brushSet_ && color == brush_) return;
+    brush_ = color;
+    brushSet_ = true;
+    painter_.setBrush(ToQColor(color));
+}
 
 void TQtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
     painter_.drawEllipse(QRect(QPoint(x1, y1), QPoint(x2, y2)));

@@ -6,7 +6,10 @@
 
 #include "editor/Canvas.h"
 
-/// Draws on painter, which must outlive it; starts with a black pen 1 pixel wide.
+/// Draws on painter, which must outlive it; starts with a black pen 1 pixel wide. The
+/// painter's pen and brush are changed only when they change: a paint sets them for every
+/// node and edge, and most of those calls repeat the one before. REQUIRES: nobody else
+/// changes the painter's pen or brush while the canvas draws on it.
 class TQtCanvas : public TCanvas {
 public:
     explicit TQtCanvas(QPainter& painter);
@@ -22,4 +25,8 @@ public:
 private:
     QPainter& painter_;
     QPoint current_;
+    TColor penColor_ = clBlack;
+    int penWidth_ = 1;
+    TColor brush_;
+    bool brushSet_ = false;  // the painter's brush is still the one it came with
 };
