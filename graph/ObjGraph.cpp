@@ -544,8 +544,9 @@ TArray& ArrayOf(TObject* object) {
 }  // namespace
 
 TCompareResult CompareInteger(TObject* a, TObject* b) {
-    const Real48 left = IntegerOf(a).Value;
-    const Real48 right = IntegerOf(b).Value;
+    // Widened once each: a matrix being built compares every new cell with the one before.
+    const double left = IntegerOf(a).Value.ToDouble();
+    const double right = IntegerOf(b).Value.ToDouble();
     if (left < right) return crLess;
     if (left > right) return crGreater;
     return crEqual;

@@ -129,15 +129,3 @@ void Real48::ToExtendedBytes(std::uint8_t* bytes) const noexcept {
     std::memcpy(bytes, &parts.significand, sizeof parts.significand);
     std::memcpy(bytes + 8, &parts.signAndExponent, sizeof parts.signAndExponent);
 }
-
-double Real48::ToDouble() const noexcept {
-    if (bytes_[0] == 0) return 0.0;  // whatever the other bytes hold
-    std::uint64_t fraction = bytes_[5] & 0x7F;
-    for (int i = 4; i >= 1; --i) fraction = (fraction << 8) | bytes_[i];
-    constexpr int kDoubleFractionBits = 52;
-    constexpr int kDoubleBias = 1023;
-    const std::uint64_t sign = bytes_[5] >> 7;
-    const std::uint64_t exponent = bytes_[0] - kReal48Bias + kDoubleBias;
-    return std::bit_cast<double>(sign << 63 | exponent << kDoubleFractionBits |
-                                 fraction << (kDoubleFractionBits - kFractionBits));
-}

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <compare>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 static_assert(std::numeric_limits<long double>::digits == 64,
@@ -40,7 +42,20 @@ public:
 
     /// Also exact: a 40-bit significand and an exponent within +-128 fit a double.
     /// Cheaper than ToExtended where a value is read in a hot loop, as the search does.
-    double ToDouble() const noexcept;
+    double ToDouble() const noexcept {
+        if (bytes_[0] == 0) return 0.0;  // whatever the other bytes hold
+        // Bytes 1-5 as one word: the 39 fraction bits and the sign above them.
+        std::uint64_t low = 0;
+        std::memcpy(&low, &bytes_[1], 5);
+        constexpr int kFractionBits = 39;
+        constexpr int kDoubleFractionBits = 52;
+        constexpr int kBiasDifference = 1023 - 129;
+        const std::uint64_t fraction = low & ((std::uint64_t{1} << kFractionBits) - 1);
+        const std::uint64_t sign = low >> kFractionBits;
+        const std::uint64_t exponent = std::uint64_t{bytes_[0]} + kBiasDifference;
+        return std::bit_cast<double>(sign << 63 | exponent << kDoubleFractionBits |
+                                     fraction << (kDoubleFractionBits - kFractionBits));
+    }
 
     std::array<std::uint8_t, 6> ToBytes() const noexcept { return bytes_; }
 
