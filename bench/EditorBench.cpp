@@ -49,9 +49,11 @@ const TScene& Scene() {
         TScene s;
         for (int row = 0; row < kRows; ++row)
             for (int column = 0; column < kColumns; ++column)
-                s.nodes.emplace_back(10 + column * (kWidth - 20) / kColumns + jitter(random),
-                                     10 + row * (kHeight - kFreeBand - 20) / kRows + jitter(random));
-        for (int from = 1; static_cast<int>(s.edges.size()) < kEdges; from = from % (kNodes - 1) + 1) {
+                s.nodes.emplace_back(
+                    10 + column * (kWidth - 20) / kColumns + jitter(random),
+                    10 + row * (kHeight - kFreeBand - 20) / kRows + jitter(random));
+        for (int from = 1; static_cast<int>(s.edges.size()) < kEdges;
+             from = from % (kNodes - 1) + 1) {
             const int column = std::clamp(from % kColumns + step(random), 0, kColumns - 1);
             const int row = std::clamp(from / kColumns + step(random), 0, kRows - 1);
             const int to = row * kColumns + column;
@@ -84,7 +86,8 @@ QImage ViewImage() {
 void BM_BareQPainter(benchmark::State& state) {
     std::vector<QRect> ellipses;
     std::vector<QLine> lines;
-    for (const QPoint& p : Scene().nodes) ellipses.emplace_back(p - QPoint(10, 10), p + QPoint(10, 10));
+    for (const QPoint& p : Scene().nodes)
+        ellipses.emplace_back(p - QPoint(10, 10), p + QPoint(10, 10));
     for (const auto& [from, to] : Scene().edges) {
         const QPoint a = Scene().nodes[static_cast<std::size_t>(from)];
         const QPoint b = Scene().nodes[static_cast<std::size_t>(to)];
@@ -93,8 +96,9 @@ void BM_BareQPainter(benchmark::State& state) {
             std::atan2(double(b.y()) - a.y(), double(b.x()) - a.x()) + std::numbers::pi;
         lines.emplace_back(a, b);
         for (const double side : {0.3, -0.3})
-            lines.emplace_back(middle, middle + QPoint(int(std::lround(10 * std::cos(theta + side))),
-                                                       int(std::lround(10 * std::sin(theta + side)))));
+            lines.emplace_back(middle,
+                               middle + QPoint(int(std::lround(10 * std::cos(theta + side))),
+                                               int(std::lround(10 * std::sin(theta + side)))));
     }
     QImage image = ViewImage();
     for (auto _ : state) {

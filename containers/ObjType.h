@@ -26,12 +26,12 @@ inline constexpr TBlank kBlank{};
 /// Declares the class record and ClassType() inside a class body. The record is a
 /// constant, filled in before the program runs, so that asking for it costs nothing: the
 /// type checks of every item and every stream record ask for it.
-#define DECLARE_CLASS()                                        \
-protected:                                                     \
-    static const TClass classRecord_;                          \
-                                                               \
-public:                                                        \
-    static TClassRef StaticClass() { return &classRecord_; }   \
+#define DECLARE_CLASS()                                      \
+protected:                                                   \
+    static const TClass classRecord_;                        \
+                                                             \
+public:                                                      \
+    static TClassRef StaticClass() { return &classRecord_; } \
     TClassRef ClassType() const override { return &classRecord_; }
 
 /// Defines the class record of an abstract class (no blank instances).
@@ -39,7 +39,7 @@ public:                                                        \
     constinit const TClass Name::classRecord_{#Name, &Parent::classRecord_, nullptr};
 
 /// Defines the class record of a class with a blank constructor Name(TBlank).
-#define IMPLEMENT_CLASS(Name, Parent)                           \
+#define IMPLEMENT_CLASS(Name, Parent)                                       \
     constinit const TClass Name::classRecord_{#Name, &Parent::classRecord_, \
                                               []() -> TObject* { return new Name(kBlank); }};
 

@@ -21,8 +21,8 @@ std::size_t RoundUp(std::size_t value, std::size_t step) {
 /// page when bytes fill one, so that the kernel can back all of it with huge pages.
 void* MapRegion(std::size_t bytes) {
     const std::size_t slack = bytes >= kHugePage ? kHugePage : 0;
-    void* raw = ::mmap(nullptr, bytes + slack, PROT_READ | PROT_WRITE,
-                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* raw =
+        ::mmap(nullptr, bytes + slack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED) throw std::bad_alloc();
     auto* start = static_cast<std::uint8_t*>(raw);
     if (slack > 0) {

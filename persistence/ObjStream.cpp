@@ -119,8 +119,7 @@ const TStreamableInterface* TObjectStream::EntryForReading(const std::string& cl
     return entry;
 }
 
-TObjectReadProc TObjectStream::ReaderFor(const TStreamableInterface& entry,
-                                         std::uint16_t version) {
+TObjectReadProc TObjectStream::ReaderFor(const TStreamableInterface& entry, std::uint16_t version) {
     const bool cached = &entry == readCache_.entry;
     if (cached && readCache_.proc != nullptr && readCache_.version == version)
         return readCache_.proc;
@@ -140,8 +139,8 @@ const TStreamableInterface* TObjectStream::EntryForWriting(const TObject& object
         writeCache_.cls == cls)
         return writeCache_.entry;
     const TStreamableInterface* entry = FindStreamableInterface(cls->name);
-    writeCache_ = entry->Name == cls->name ? TWriteCache{generation, cls, entry, nullptr, {}}
-                                           : TWriteCache{};
+    writeCache_ =
+        entry->Name == cls->name ? TWriteCache{generation, cls, entry, nullptr, {}} : TWriteCache{};
     return entry;
 }
 
@@ -167,7 +166,7 @@ void TObjectStream::WriteObject(TObject* object) {
         Writer->WriteText(entry->Name);
         Writer->WriteUInt16(entry->Version);
     }
-    WriterFor(*entry)(object, *Writer);
+    WriterFor (*entry)(object, *Writer);
     // Flushed here rather than by the release, so that a failing write is reported.
     if (guard.IsTopLevel()) Writer->Flush();
 }
