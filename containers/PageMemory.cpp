@@ -77,6 +77,15 @@ void TByteBlock::Swap(TByteBlock& other) noexcept {
     std::swap(capacity_, other.capacity_);
     std::swap(clean_, other.clean_);
     std::swap(faulted_, other.faulted_);
+    std::swap(released_, other.released_);
+}
+
+void TByteBlock::ReleaseBefore(std::size_t end) {
+    if (!IsMapped()) return;
+    end = std::min(end, capacity_) / kHugePage * kHugePage;
+    if (end <= released_) return;
+    ::madvise(data_ + released_, end - released_, MADV_DONTNEED);  // zero when touched again
+    released_ = end;
 }
 
 void TByteBlock::Resize(std::size_t size) {

@@ -53,6 +53,10 @@ public:
     void Reserve(std::size_t capacity);
     /// Exchanges the contents of two blocks; never fails.
     void Swap(TByteBlock& other) noexcept;
+    /// Gives the memory of the huge pages wholly below end back to the system, for a block
+    /// read once from front to back; those bytes read as zero afterwards, and Size is kept.
+    /// Does nothing to a block on the heap.
+    void ReleaseBefore(std::size_t end);
 
 private:
     bool IsMapped() const { return capacity_ >= kMapThreshold && !kHeapOnlyMemory; }
@@ -67,4 +71,6 @@ private:
     std::size_t clean_ = 0;
     // Bytes below here have been faulted in.
     std::size_t faulted_ = 0;
+    // Bytes below here have been given back by ReleaseBefore.
+    std::size_t released_ = 0;
 };

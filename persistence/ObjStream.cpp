@@ -174,10 +174,35 @@ void TObjectStream::WriteObject(TObject* object) {
 // ----------------------------------------------------------------------------
 // Files
 
+namespace {
+
+/// A whole file's bytes for one object stream that reads them once, front to back: the
+/// memory behind the reader goes back to the system as it moves on, so that the file's
+/// bytes and the objects made of them are not all held at once. The reader moves back
+/// only by what it read ahead, far less than what is kept behind it.
+class TFileBytes : public TMemoryStream {
+public:
+    std::size_t Read(void* buffer, std::size_t count) override {
+        const std::size_t n = TMemoryStream::Read(buffer, count);
+        if (Position() - kKeptBehind >= released_ + kReleaseStep) {
+            released_ = Position() - kKeptBehind;
+            ReleaseBefore(released_);
+        }
+        return n;
+    }
+
+private:
+    static constexpr std::int64_t kKeptBehind = std::int64_t{1} << 20;
+    static constexpr std::int64_t kReleaseStep = std::int64_t{4} << 20;
+    std::int64_t released_ = 0;
+};
+
+}  // namespace
+
 TObject* LoadObjectFromFile(const std::string& fileName, bool buffered) {
     std::unique_ptr<TStream> stream;
     if (buffered) {
-        auto memory = std::make_unique<TMemoryStream>();
+        auto memory = std::make_unique<TFileBytes>();
         try {
             memory->LoadFromFile(fileName);
         } catch (const std::bad_alloc&) {

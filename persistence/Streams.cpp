@@ -138,6 +138,10 @@ void TMemoryStream::SetSize(std::size_t size) {
     data_.Resize(size);
 }
 
+void TMemoryStream::ReleaseBefore(std::int64_t position) {
+    if (position > 0) data_.ReleaseBefore(static_cast<std::size_t>(position));
+}
+
 void TMemoryStream::LoadFromFile(const std::string& fileName) {
     TFd file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Get() < 0) throw EFOpenError(fileName);

@@ -72,6 +72,10 @@ public:
     const std::uint8_t* Memory() const { return data_.Data(); }
     /// New bytes are zero; the position is kept, even beyond the new end.
     void SetSize(std::size_t size);
+    /// Gives the memory of the bytes before position back to the system, in large pieces
+    /// and only for a large stream, for one read once from front to back: those bytes read
+    /// as zero afterwards. Size and position are kept.
+    void ReleaseBefore(std::int64_t position);
     /// Replaces the content with the whole file, read at once; the position
     /// goes to the start. EFOpenError when the file cannot be opened, EReadError
     /// ("Stream read error") when it cannot be read completely. On failure the

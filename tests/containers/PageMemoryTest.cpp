@@ -67,6 +67,22 @@ TEST(ByteBlock, SwapExchangesContents) {
     EXPECT_TRUE(AllBytesAre(large, 0, 10, 1));
 }
 
+TEST(ByteBlock, ReleasedBytesReadAsZeroAndTheRestIsKept) {
+    const std::size_t size = 5 * TByteBlock::kMapThreshold;  // past two huge pages
+    TByteBlock block;
+    block.Resize(size);
+    Fill(block, 7);
+    const std::size_t half = size / 2;
+    block.ReleaseBefore(half);
+    EXPECT_EQ(block.Size(), size);
+    // Whole huge pages only: the bytes up to the last boundary below half.
+    std::size_t zeroUpTo = 0;
+    while (zeroUpTo < half && block.Data()[zeroUpTo] == 0) ++zeroUpTo;
+    EXPECT_TRUE(AllBytesAre(block, zeroUpTo, size, 7));
+    EXPECT_TRUE(kHeapOnlyMemory || zeroUpTo > 0);  // a heap block keeps its bytes
+    EXPECT_LE(zeroUpTo, half);
+}
+
 TEST(MappedPages, AreZeroedAndWritableToTheirEnd) {
     const std::size_t bytes = 5 * 4096 + 1;
     auto* block = static_cast<std::uint8_t*>(MapPages(bytes));

@@ -153,6 +153,22 @@ TEST(ObjectFiles, RoundTripBufferedAndUnbuffered) {
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"b.stm"});
 }
 
+// A load gives back the memory behind its reader as it goes: every byte of a file far
+// larger than the pieces given back must still arrive, in both the saved and the loaded
+// direction, through the large blocks and their growth.
+TEST(ObjectFiles, LargeFilesRoundTripWhole) {
+    TTempDir dir;
+    constexpr std::size_t kSize = 24u << 20;
+    TMemoryStream big;
+    big.SetSize(kSize);
+    for (std::size_t i = 0; i < kSize; ++i) big.Memory()[i] = static_cast<std::uint8_t>(i % 251);
+    SaveObjectToFile(&big, dir.Path("m.stm"), true);
+    std::unique_ptr<TObject> read(LoadObjectFromFile(dir.Path("m.stm"), true));
+    const auto* loaded = As<TMemoryStream>(read.get());
+    ASSERT_EQ(loaded->Size(), big.Size());
+    EXPECT_EQ(std::memcmp(loaded->Memory(), big.Memory(), kSize), 0);
+}
+
 TEST(ObjectFiles, OpenAndCreateFailuresNameTheFile) {
     TTempDir dir;
     const std::string missing = dir.Path("none/x.stm");
