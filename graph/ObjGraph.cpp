@@ -23,7 +23,9 @@ IMPLEMENT_CLASS(TGraphNode, TObject)
 IMPLEMENT_CLASS(TGraphEdge, TObject)
 IMPLEMENT_CLASS(TMathGraph, TObject)
 
-TInteger::TInteger(std::int32_t value) : Value(Real48::FromExtended(value)) {}
+// A matrix being built starts with N * N zero cells: zero needs no narrowing.
+TInteger::TInteger(std::int32_t value)
+    : Value(value == 0 ? Real48() : Real48::FromExtended(value)) {}
 
 // ----------------------------------------------------------------------------
 // Reference lists
