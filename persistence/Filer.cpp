@@ -220,9 +220,17 @@ void TWriter::WriteExtended(long double value) {
 }
 
 void TWriter::WriteReal48(Real48 value) {
-    std::uint8_t bytes[1 + kExtendedBytes] = {tagExtended};
-    value.ToExtendedBytes(bytes + 1);
-    Write(bytes, sizeof bytes);
+    std::uint8_t bytes[1 + kExtendedBytes];
+    // Straight into the buffer when it has room: bytes stored piecewise and copied again
+    // at once would stall the copy.
+    const bool fits = BufferSize - BufferPos >= static_cast<int>(sizeof bytes);
+    std::uint8_t* out = fits ? Buffer.get() + BufferPos : bytes;
+    out[0] = tagExtended;
+    value.ToExtendedBytes(out + 1);
+    if (fits)
+        BufferPos += static_cast<int>(sizeof bytes);
+    else
+        Write(bytes, sizeof bytes);
 }
 
 void TWriter::WriteMagic() { Write(kMagic, 4); }

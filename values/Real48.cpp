@@ -123,9 +123,3 @@ TExtendedParts WidenToParts(const std::array<std::uint8_t, 6>& bytes) {
 }  // namespace
 
 long double Real48::ToExtended() const noexcept { return JoinExtended(WidenToParts(bytes_)); }
-
-void Real48::ToExtendedBytes(std::uint8_t* bytes) const noexcept {
-    const TExtendedParts parts = WidenToParts(bytes_);
-    std::memcpy(bytes, &parts.significand, sizeof parts.significand);
-    std::memcpy(bytes + 8, &parts.signAndExponent, sizeof parts.signAndExponent);
-}

@@ -38,7 +38,21 @@ public:
     /// Exact widening.
     long double ToExtended() const noexcept;
     /// The 10 bytes that ToExtended()'s value is stored as, written to bytes.
-    void ToExtendedBytes(std::uint8_t* bytes) const noexcept;
+    void ToExtendedBytes(std::uint8_t* bytes) const noexcept {
+        std::uint64_t significand = 0;  // 0 widens to +0.0, all bits clear
+        std::uint16_t signAndExponent = 0;
+        if (bytes_[0] != 0) {
+            std::uint64_t low = 0;  // the fraction and the sign, as in ToDouble
+            std::memcpy(&low, &bytes_[1], 5);
+            constexpr int kFractionBits = 39;
+            constexpr std::uint64_t kHiddenBit = std::uint64_t{1} << kFractionBits;
+            significand = (kHiddenBit | (low & (kHiddenBit - 1))) << (63 - kFractionBits);
+            signAndExponent = static_cast<std::uint16_t>(((low >> kFractionBits) << 15) |
+                                                         (bytes_[0] + (16383 - 129)));
+        }
+        std::memcpy(bytes, &significand, 8);
+        std::memcpy(bytes + 8, &signAndExponent, 2);
+    }
 
     /// Also exact: a 40-bit significand and an exponent within +-128 fit a double.
     /// Cheaper than ToExtended where a value is read in a hot loop, as the search does.
