@@ -54,13 +54,15 @@ awk -v n="$nodes" -v e="$edges" -v seed="$seed" '
 # $work/runs for the medians. Elapsed time is taken by the shell to the microsecond (GNU
 # time rounds to 10 ms, too coarse for cp). One run first is not counted: on a virtual
 # machine, memory that no process has touched for a while costs several times more on its
-# first touch, and which run meets it is chance.
+# first touch, and which run meets it is chance. Before each run `sync` writes back what
+# earlier runs left dirty, so that no run waits for another's writeback.
 measure() {
     local name=$1 input=$2
     shift 2
     local run start end elapsed kilobytes
     "$@" <"$input" >/dev/null
     for ((run = 1; run <= runs; run++)); do
+        sync
         start=$EPOCHREALTIME
         /usr/bin/time -f "%M" -o "$work/time" "$@" <"$input" >/dev/null
         end=$EPOCHREALTIME
