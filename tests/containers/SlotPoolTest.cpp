@@ -28,11 +28,12 @@ TEST(SlotPool, SlotsAreDistinctAlignedAndWholeForEverySize) {
 }
 
 TEST(SlotPool, AFreedSlotIsTheNextOneHandedOut) {
-    if (kHeapOnlyMemory) GTEST_SKIP() << "the sanitizer's heap serves every slot";
     void* first = AllocateSlot(16);
     FreeSlot(first, 16);
-    EXPECT_EQ(AllocateSlot(16), first);
-    FreeSlot(first, 16);
+    void* second = AllocateSlot(16);
+    // Under the sanitizer the heap serves every slot and holds freed ones back a while.
+    if (!kHeapOnlyMemory) EXPECT_EQ(second, first);
+    FreeSlot(second, 16);
 }
 
 TEST(SlotPool, SlotsMadeOnOneThreadMayBeFreedOnAnotherThatThenEnds) {
