@@ -32,7 +32,9 @@ TEST(SlotPool, AFreedSlotIsTheNextOneHandedOut) {
     FreeSlot(first, 16);
     void* second = AllocateSlot(16);
     // Under the sanitizer the heap serves every slot and holds freed ones back a while.
-    if (!kHeapOnlyMemory) EXPECT_EQ(second, first);
+    if (!kHeapOnlyMemory) {
+        EXPECT_EQ(second, first);
+    }
     FreeSlot(second, 16);
 }
 
