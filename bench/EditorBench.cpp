@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "editor/GraphControl.h"
-#include "editor/GraphForm.h"
+#include "editor/uGraphForm.h"
 #include "editor/GraphPoint.h"
 #include "editor/QtCanvas.h"
 

@@ -1,6 +1,6 @@
 // The editor program: start-up of every unit, the window, the event loop.
 #include "editor/GraphApplication.h"
-#include "editor/GraphForm.h"
+#include "editor/uGraphForm.h"
 #include "editor/GraphPoint.h"
 #include "persistence/ObjPerst.h"
 

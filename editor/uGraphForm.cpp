@@ -1,4 +1,4 @@
-#include "editor/GraphForm.h"
+#include "editor/uGraphForm.h"
 
 #include <QFile>
 #include <QFileDialog>

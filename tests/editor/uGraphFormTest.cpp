@@ -14,7 +14,7 @@
 
 #include "editor/ErrorDisplay.h"
 #include "editor/GraphControl.h"
-#include "editor/GraphForm.h"
+#include "editor/uGraphForm.h"
 #include "persistence/ObjStream.h"
 
 // Failures show the texts, not the bytes.
