@@ -1,19 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "containers/ObjList.h"
+#include "tests/MessageOf.h"
 #include "tests/containers/Probe.h"
 
 namespace {
-
-template <class Error>
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(nothing raised)";
-}
 
 TEST(ClassIdentity, InstanceOfAcceptsDerivedClassesAndNamesItsOwnClass) {
     TDerivedProbe derived(1);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "persistence/ObjStream.h"
+#include "tests/MessageOf.h"
 
 using TBytes = std::vector<std::uint8_t>;
 
@@ -46,15 +47,3 @@ private:
 TBytes FileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const TBytes& bytes);
 
-/// The text of the Error that action raises, or what happened instead.
-template <class Error>
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    } catch (const std::exception& e) {
-        return std::string("(other error: ") + e.what() + ")";
-    }
-    return "(nothing raised)";
-}
