@@ -12,8 +12,17 @@ QColor ToQColor(TColor color) { return QColor(color.Red, color.Green, color.Blue
 
 TQtCanvas::TQtCanvas(QPainter& painter) : painter_(painter) { painter_.setPen(QPen(Qt::black, 1)); }
 
+TQtCanvas::~TQtCanvas() { DrawPendingLines(); }
+
+void TQtCanvas::DrawPendingLines() {
+    if (pendingLines_.empty()) return;
+    painter_.drawLines(pendingLines_.data(), static_cast<int>(pendingLines_.size()));
+    pendingLines_.clear();
+}
+
 void TQtCanvas::SetPenColor(TColor color) {
     if (color == penColor_) return;
+    DrawPendingLines();
     penColor_ = color;
     QPen pen = painter_.pen();
     pen.setColor(ToQColor(color));
@@ -22,6 +31,7 @@ void TQtCanvas::SetPenColor(TColor color) {
 
 void TQtCanvas::SetPenWidth(int width) {
     if (width < 0 || width == penWidth_) return;
+    DrawPendingLines();
     penWidth_ = width;
     QPen pen = painter_.pen();
     pen.setWidth(width);
@@ -30,12 +40,14 @@ void TQtCanvas::SetPenWidth(int width) {
 
 void TQtCanvas::SetBrush(TColor color) {
     if (brushSet_ && color == brush_) return;
+    DrawPendingLines();
     brush_ = color;
     brushSet_ = true;
     painter_.setBrush(ToQColor(color));
 }
 
 void TQtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+    DrawPendingLines();
     painter_.drawEllipse(QRect(QPoint(x1, y1), QPoint(x2, y2)));
 }
 
@@ -43,6 +55,6 @@ void TQtCanvas::MoveTo(int x, int y) { current_ = QPoint(x, y); }
 
 void TQtCanvas::LineTo(int x, int y) {
     const QPoint to(x, y);
-    painter_.drawLine(current_, to);
+    pendingLines_.emplace_back(current_, to);
     current_ = to;
 }

@@ -2,17 +2,25 @@
 #pragma once
 
 #include <QPainter>
+#include <QLine>
 #include <QPoint>
+#include <vector>
 
 #include "editor/Canvas.h"
 
 /// Draws on painter, which must outlive it; starts with a black pen 1 pixel wide. The
 /// painter's pen and brush are changed only when they change: a paint sets them for every
-/// node and edge, and most of those calls repeat the one before. REQUIRES: nobody else
-/// changes the painter's pen or brush while the canvas draws on it.
+/// node and edge, and most of those calls repeat the one before. Lines drawn one after
+/// another with the same pen are handed to the painter together, which draws them in
+/// about half the time; they reach it before anything else is drawn or changed, and at
+/// the latest when the canvas is destroyed. REQUIRES: nobody else uses the painter while
+/// the canvas draws on it.
 class TQtCanvas : public TCanvas {
 public:
     explicit TQtCanvas(QPainter& painter);
+    ~TQtCanvas() override;
+    TQtCanvas(const TQtCanvas&) = delete;
+    TQtCanvas& operator=(const TQtCanvas&) = delete;
 
     void SetPenColor(TColor color) override;
     /// Width 0 is Qt's cosmetic pen, always one device pixel.
@@ -23,7 +31,10 @@ public:
     void LineTo(int x, int y) override;
 
 private:
+    void DrawPendingLines();
+
     QPainter& painter_;
+    std::vector<QLine> pendingLines_;
     QPoint current_;
     TColor penColor_ = clBlack;
     int penWidth_ = 1;

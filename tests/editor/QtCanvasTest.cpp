@@ -30,4 +30,25 @@ TEST(QtCanvasPen, ZeroIsTheCosmeticPenAndNegativeKeepsThePen) {
     EXPECT_EQ(image.pixelColor(20, 29), QColor(Qt::yellow));
 }
 
+// Lines are handed to the painter in runs: what is drawn later still covers them, and the
+// last run is drawn when the canvas goes.
+TEST(QtCanvasLines, KeepTheirOrderAmongEllipsesAndAreAllDrawn) {
+    QImage image(40, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    {
+        TQtCanvas canvas(painter);
+        canvas.MoveTo(0, 20);
+        canvas.LineTo(39, 20);
+        canvas.SetBrush(clYellow);
+        canvas.Ellipse(10, 10, 30, 30);
+        canvas.MoveTo(20, 0);
+        canvas.LineTo(20, 39);
+    }
+    painter.end();
+    EXPECT_EQ(image.pixelColor(5, 20), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(15, 20), QColor(Qt::yellow));  // the ellipse came after
+    EXPECT_EQ(image.pixelColor(20, 15), QColor(Qt::black));   // this line after the ellipse
+}
+
 }  // namespace
