@@ -1,8 +1,8 @@
 // The view's canvas on a QPainter.
 #pragma once
 
-#include <QPainter>
 #include <QLine>
+#include <QPainter>
 #include <QPoint>
 #include <vector>
 
