@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "editor/GraphControl.h"
-#include "editor/uGraphForm.h"
 #include "editor/GraphPoint.h"
 #include "editor/QtCanvas.h"
+#include "editor/uGraphForm.h"
 
 namespace {
 

@@ -5,8 +5,7 @@
 IMPLEMENT_CLASS(TStack, TContainer)
 
 TStack::TStack(TClassRef itemClass, TCompareFunc compareFunc)
-    : TContainer(itemClass),
-      InnerList(new TUnorderedList(itemClass, compareFunc)) {
+    : TContainer(itemClass), InnerList(new TUnorderedList(itemClass, compareFunc)) {
     CompareFunc = compareFunc;
 }
 

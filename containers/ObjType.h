@@ -11,9 +11,9 @@ class TObject;
 
 /// One static record per class; its address is the class's identity.
 struct TClass {
-    const char* name;            // written to files: a literal, not typeid
-    const TClass* parent;        // nullptr for TObject
-    TObject* (*createBlank)();   // nullptr for abstract classes
+    const char* name;           // written to files: a literal, not typeid
+    const TClass* parent;       // nullptr for TObject
+    TObject* (*createBlank)();  // nullptr for abstract classes
 };
 using TClassRef = const TClass*;
 
@@ -91,10 +91,10 @@ private:
     std::string message_;
 };
 
-#define DEFINE_ERROR_KIND(Name, Text)       \
-    class Name : public Exception {         \
-    public:                                 \
-        Name() : Exception(Text) {}         \
+#define DEFINE_ERROR_KIND(Name, Text) \
+    class Name : public Exception {   \
+    public:                           \
+        Name() : Exception(Text) {}   \
     };
 
 // The container library's twelve error kinds, each with its one fixed text.

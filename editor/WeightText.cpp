@@ -1,10 +1,11 @@
 #include "editor/WeightText.h"
 
+#include <locale.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <locale.h>
 
 namespace {
 
@@ -30,7 +31,8 @@ std::string Plain(const Decimal& d, char separator) {
     if (d.exponent < 0)
         return std::string("0") + separator + std::string(-d.exponent - 1, '0') + d.digits;
     const std::size_t intLength = static_cast<std::size_t>(d.exponent) + 1;
-    if (d.digits.size() <= intLength) return d.digits + std::string(intLength - d.digits.size(), '0');
+    if (d.digits.size() <= intLength)
+        return d.digits + std::string(intLength - d.digits.size(), '0');
     return d.digits.substr(0, intLength) + separator + d.digits.substr(intLength);
 }
 

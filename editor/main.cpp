@@ -1,7 +1,7 @@
 // The editor program: start-up of every unit, the window, the event loop.
 #include "editor/GraphApplication.h"
-#include "editor/uGraphForm.h"
 #include "editor/GraphPoint.h"
+#include "editor/uGraphForm.h"
 #include "persistence/ObjPerst.h"
 
 int main(int argc, char** argv) {

@@ -1,7 +1,5 @@
 #include "values/ObjCmp.h"
 
-#include "values/CodePage.h"
-
 #include <unicode/coll.h>
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
@@ -9,6 +7,8 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+
+#include "values/CodePage.h"
 
 TCompareResult CompareEqual(TObject* /*a*/, TObject* /*b*/) { return crEqual; }
 

@@ -73,9 +73,12 @@ class ListModelTest : public ::testing::TestWithParam<Kind> {
 protected:
     std::unique_ptr<TOrderedList> MakeList() {
         switch (GetParam()) {
-            case Kind::Ordered: return std::make_unique<TOrderedList>(kClass, CompareProbes);
-            case Kind::Unordered: return std::make_unique<TUnorderedList>(kClass, CompareProbes);
-            default: return std::make_unique<TCircularList>(kClass, CompareProbes);
+            case Kind::Ordered:
+                return std::make_unique<TOrderedList>(kClass, CompareProbes);
+            case Kind::Unordered:
+                return std::make_unique<TUnorderedList>(kClass, CompareProbes);
+            default:
+                return std::make_unique<TCircularList>(kClass, CompareProbes);
         }
     }
 
@@ -115,7 +118,8 @@ TEST_P(ListModelTest, MatchesTheModelOverLongRandomRuns) {
             const int n = rand(0, 3);
             std::string got, want;
             switch (rand(0, 11)) {
-                case 0: case 1: {
+                case 0:
+                case 1: {
                     auto* item = new TProbe(value);
                     list->Add(item);
                     model.Add(item);
@@ -139,7 +143,8 @@ TEST_P(ListModelTest, MatchesTheModelOverLongRandomRuns) {
                     const bool found = n >= 1 && model.Find(&probe, n);
                     want = n < 1 ? "error: Invalid occurrence sought in TContainer"
                                  : std::to_string(found);
-                    got = Outcome([&] { return std::to_string(list->DeleteOccurrence(&probe, n)); });
+                    got =
+                        Outcome([&] { return std::to_string(list->DeleteOccurrence(&probe, n)); });
                     if (found) model.Remove();
                     break;
                 }
@@ -154,7 +159,8 @@ TEST_P(ListModelTest, MatchesTheModelOverLongRandomRuns) {
                     break;
                 case 6: {
                     const int index = rand(0, model.Count() + 1);
-                    got = Outcome([&] { return std::to_string(ValueOfItem(list->GoToIndex(index))); });
+                    got = Outcome(
+                        [&] { return std::to_string(ValueOfItem(list->GoToIndex(index))); });
                     if (index < 1 || index > model.Count()) {
                         want = "error: Invalid index in TContainer";
                     } else {

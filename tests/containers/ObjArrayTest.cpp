@@ -130,8 +130,8 @@ TEST(ArrayWalk, ForEachVisitsSlotsInOrder) {
     TArray array(TProbe::StaticClass(), CompareProbes, 4, 0);
     for (int v : {4, 2, 7}) array.Add(new TProbe(v));
     std::vector<int> seen;
-    array.ForEachMethod([&](TObject* item, void*) { seen.push_back(static_cast<TProbe*>(item)->Value); },
-                        nullptr);
+    array.ForEachMethod(
+        [&](TObject* item, void*) { seen.push_back(static_cast<TProbe*>(item)->Value); }, nullptr);
     EXPECT_EQ(seen, (std::vector<int>{4, 2, 7}));
 }
 

@@ -99,9 +99,8 @@ TEST(OrderedList, FailedSearchLeavesMarkerWhereItWasAndCountsEqualOccurrences) {
 }
 
 TEST(OrderedList, AThrowingCompareLeavesTheNewItemWithTheCaller) {
-    TOrderedList list(TObject::StaticClass(), [](TObject*, TObject*) -> TCompareResult {
-        throw EInvalidCast();
-    });
+    TOrderedList list(TObject::StaticClass(),
+                      [](TObject*, TObject*) -> TCompareResult { throw EInvalidCast(); });
     list.Add(new TProbe(1));  // nothing to compare with yet
     TProbe second(2);
     EXPECT_THROW(list.Add(&second), EInvalidCast);

@@ -31,8 +31,8 @@ TEST(WeightAccepted, NumbersWithBlanksSignsAndExponents) {
     EXPECT_EQ(ParseWeight("2.5"), 2.5L);
     EXPECT_EQ(ParseWeight("  -2.5  "), -2.5L);
     EXPECT_EQ(ParseWeight("+3"), 3.0L);
-    EXPECT_EQ(ParseWeight("1e"), 1.0L);   // an exponent without digits counts as 0
-    EXPECT_EQ(ParseWeight("."), 0.0L);    // the separator alone is 0
+    EXPECT_EQ(ParseWeight("1e"), 1.0L);  // an exponent without digits counts as 0
+    EXPECT_EQ(ParseWeight("."), 0.0L);   // the separator alone is 0
     EXPECT_EQ(ParseWeight("5."), 5.0L);
     EXPECT_EQ(ParseWeight(".5E+1"), 5.0L);
     EXPECT_EQ(ParseWeight("1e-5000"), 0.0L);  // below the range is 0, not an error
@@ -40,8 +40,8 @@ TEST(WeightAccepted, NumbersWithBlanksSignsAndExponents) {
 }
 
 TEST(WeightAccepted, EverythingElseIsNotANumber) {
-    for (const char* text : {"", " ", "abc", "-", "+", "e5", "1.2.3", "1e5x", "1 2", "--1",
-                             "1e+-2", "1e99999", "\t1", "1,5"})
+    for (const char* text : {"", " ", "abc", "-", "+", "e5", "1.2.3", "1e5x", "1 2", "--1", "1e+-2",
+                             "1e99999", "\t1", "1,5"})
         EXPECT_FALSE(ParseWeight(text).has_value()) << '"' << text << '"';
 }
 

@@ -1,7 +1,6 @@
 #include "tests/persistence/StreamBytes.h"
 
 #include <gtest/gtest.h>
-
 #include <stdlib.h>
 
 #include <algorithm>

@@ -46,4 +46,3 @@ private:
 };
 TBytes FileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const TBytes& bytes);
-

@@ -16,7 +16,9 @@ TEST(CodePage, EveryByteStringSurvivesARoundTrip) {
 }
 
 TEST(CodePage, CharactersOutsideTheSetAndMalformedInputBecomeQuestionMarks) {
-    EXPECT_EQ(Utf8ToWindows1252("a\xE2\x82\xAC\xE4\xB8\xAD" "b"), "a\x80?b");  // € kept, 中 lost
+    EXPECT_EQ(Utf8ToWindows1252("a\xE2\x82\xAC\xE4\xB8\xAD"
+                                "b"),
+              "a\x80?b");                                   // € kept, 中 lost
     EXPECT_EQ(Utf8ToWindows1252("\xF0\x9F\x98\x80"), "?");  // one character, one mark
     EXPECT_EQ(Utf8ToWindows1252("x\xFFy"), "x?y");
     EXPECT_EQ(Utf16ToWindows1252(u"\u0100"), "?");

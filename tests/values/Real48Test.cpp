@@ -123,7 +123,8 @@ TEST(Real48RoundTrip, EveryNonZeroPatternWidensExactlyAndNarrowsBackToItself) {
         if (bytes[0] == 0) bytes[0] = 1;
         const long double wide = Real48::FromBytes(bytes).ToExtended();
         ASSERT_EQ(Narrowed(wide), bytes) << "seed " << seed << ", pattern " << i;
-        ASSERT_EQ(Real48::FromBytes(bytes).ToDouble(), wide) << "seed " << seed << ", pattern " << i;
+        ASSERT_EQ(Real48::FromBytes(bytes).ToDouble(), wide)
+            << "seed " << seed << ", pattern " << i;
     }
 }
 
