@@ -48,18 +48,23 @@ void TArray::SetItem(int index, TObject* item) {
 void TArray::Add(TObject* item) {
     CheckItemType(item);
     if (ItemCount == kMaxItems) throw EContainerIsFull();
+    const int oldCapacity = Capacity;
+    const int oldCount = ItemCount;
     if (ItemCount >= Capacity) {
         if (Growth == 0) throw EContainerIsFull();
         const std::int64_t grown = std::int64_t{Capacity} + Growth;  // no int overflow
         SetCapacity(static_cast<int>(std::min<std::int64_t>(grown, kMaxItems)));
     }
-    Items.push_back(item);
-    ++ItemCount;
     try {
+        Items.push_back(item);
+        ++ItemCount;
         UpdateSorted(ItemCount);
     } catch (...) {
-        Items.pop_back();  // a compare that raises leaves the item with the caller
-        --ItemCount;
+        // A compare that raises, or no memory for the slot, leaves the array as it was
+        // and the item with the caller.
+        Items.resize(static_cast<std::size_t>(oldCount));
+        ItemCount = oldCount;
+        Capacity = oldCapacity;
         throw;
     }
 }

@@ -97,13 +97,14 @@ TCompareResult RaisingWhenAsked(TObject* a, TObject* b) {
 }
 
 TEST(ArrayOwnership, ACompareThatRaisesLeavesTheArrayAsItWasAndTheItemWithTheCaller) {
-    TArray array(TProbe::StaticClass(), RaisingWhenAsked, 3, 0);
+    TArray array(TProbe::StaticClass(), RaisingWhenAsked, 2, 3);
     array.Add(new TProbe(1));
     array.Add(new TProbe(2));
     compareRaises = true;
     TProbe stranger(3);  // on the stack: the array must neither keep nor destroy it
     EXPECT_THROW(array.Add(&stranger), EInvalidCast);
     EXPECT_EQ(array.Count(), 2);
+    EXPECT_EQ(array.GetCapacity(), 2);  // the growth for the refused item is undone
     EXPECT_THROW(array.SetItem(2, &stranger), EInvalidCast);
     EXPECT_EQ(static_cast<TProbe*>(array.GetItem(2))->Value, 2);
     compareRaises = false;
