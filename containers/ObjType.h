@@ -140,6 +140,7 @@ public:
 class EWriteError : public EStreamError {
 public:
     EWriteError() : EStreamError("Stream write error") {}
+    explicit EWriteError(std::string message) : EStreamError(std::move(message)) {}
 };
 class EFOpenError : public EStreamError {
 public:

@@ -98,11 +98,7 @@ void TGraphView::LeftPressOnNode(TGraphPoint* node) {
     }
     // The selection can be lost after the request began: with no source there is
     // nothing to search, and the request just ends.
-    if (SelectedNode == nullptr) {
-        SetPathMode(false);
-        return;
-    }
-    SelectedPath = Graph->ShortestPath(SelectedNode, node);
+    if (SelectedNode != nullptr) SelectedPath = Graph->ShortestPath(SelectedNode, node);
     SetPathMode(false);
     SelectedEdge = nullptr;
 }

@@ -48,7 +48,9 @@ void TQtCanvas::SetBrush(TColor color) {
 
 void TQtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
     DrawPendingLines();
-    painter_.drawEllipse(QRect(QPoint(x1, y1), QPoint(x2, y2)));
+    // The box's corners are the outline's extremes, as for a line from (x1, y) to (x2, y):
+    // a node's circle is then centred where its edges meet.
+    painter_.drawEllipse(QRect(x1, y1, x2 - x1, y2 - y1));
 }
 
 void TQtCanvas::MoveTo(int x, int y) { current_ = QPoint(x, y); }

@@ -181,7 +181,6 @@ void TGraphForm::CreateDialogs() {
     OpenDialog = new QFileDialog(this);
     OpenDialog->setObjectName("OpenDialog");
     OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog->setFileMode(QFileDialog::ExistingFile);
     OpenDialog->setNameFilters(QtNameFilters("Graph Stream File (*.stm)|*.stm"));
 }
 

@@ -54,7 +54,7 @@ TObjectStream::~TObjectStream() {
 }
 
 TObject* TObjectStream::ReadObject() {
-    if (Depth >= kMaxReadDepth) throw EReadError(kNestingTooDeep);
+    if (Depth >= kMaxDepth) throw EReadError(kNestingTooDeep);
     TNestingGuard guard(*this, TNestingGuard::kReading);
     if (!guard.IsTopLevel()) return ReadFrame();
     try {
@@ -157,6 +157,7 @@ TObjectWriteProc TObjectStream::WriterFor(const TStreamableInterface& entry) {
 
 void TObjectStream::WriteObject(TObject* object) {
     if (object == nullptr) throw EClassNotRegistered();  // nothing to name in a frame
+    if (Depth >= kMaxDepth) throw EWriteError(kNestingTooDeep);
     const TStreamableInterface* entry = EntryForWriting(*object);
     TNestingGuard guard(*this, TNestingGuard::kWriting);
     if (entry == writeCache_.entry && writeCache_.proc != nullptr) {

@@ -41,8 +41,9 @@ class TObjectStream : public TObject {
     DECLARE_CLASS()
 public:
     /// Frames deeper than this are refused when reading, so that a hostile
-    /// file cannot exhaust the call stack.
-    static constexpr int kMaxReadDepth = 1000;
+    /// file cannot exhaust the call stack, and so when writing, so that no file
+    /// is written that could not be read back.
+    static constexpr int kMaxDepth = 1000;
 
     explicit TObjectStream(std::unique_ptr<TStream> stream);
     ~TObjectStream() override;
@@ -51,14 +52,15 @@ public:
     /// EReadError: "Invalid stream format" (no signature), "Stream read error"
     /// (the stream ends inside the frame, or a count or length in it promises
     /// more bytes than are left), "Invalid property value" (a wrong tag),
-    /// "Object nesting too deep" (more than kMaxReadDepth frames nested),
+    /// "Object nesting too deep" (more than kMaxDepth frames nested),
     /// "Out of memory"; EClassNotRegistered; EClassVersionNotRegistered; and
     /// what the reader procedures raise. A failed read destroys every object it made.
     TObject* ReadObject();
     /// Writes one frame for object at the stream's position. EClassNotRegistered
     /// before any byte of the frame when the class is not registered (or object
-    /// is absent); EWriteError ("Stream write error") when the byte stream takes
-    /// fewer bytes than given; and what the writer procedures raise.
+    /// is absent); EWriteError: "Stream write error" when the byte stream takes
+    /// fewer bytes than given, "Object nesting too deep" (more than kMaxDepth
+    /// frames nested); and what the writer procedures raise.
     void WriteObject(TObject* object);
 
     TStream* GetStream() const { return Stream.get(); }

@@ -17,17 +17,33 @@ IMPLEMENT_CLASS(TMemoryStream, TStream)
 
 namespace {
 
-/// Reads until count bytes or the end; returns how many arrived.
+/// Reads until count bytes or the end; returns how many arrived. EReadError when
+/// the system fails the read: a device or pipe that fails part-way must not pass
+/// for one that ended.
 std::size_t ReadFully(int fd, void* buffer, std::size_t count) {
     auto* out = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
         const ssize_t n = ::read(fd, out + done, count - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n < 0) throw EReadError();
+        if (n == 0) break;
         done += static_cast<std::size_t>(n);
     }
     return done;
+}
+
+/// The file opened for reading. EFOpenError when it cannot be opened or is a folder,
+/// which the system opens but nobody can read.
+int OpenForReading(const std::string& fileName) {
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw EFOpenError(fileName);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        throw EFOpenError(fileName);
+    }
+    return fd;
 }
 
 /// Writes until count bytes or the first failure; returns how many went out.
@@ -76,8 +92,7 @@ private:
 
 TFileStream::TFileStream(const std::string& fileName, TMode mode) {
     if (mode == TMode::OpenRead) {
-        fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) throw EFOpenError(fileName);
+        fd_ = OpenForReading(fileName);
     } else {
         fd_ = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd_ < 0) throw EFCreateError(fileName);
@@ -143,8 +158,7 @@ void TMemoryStream::ReleaseBefore(std::int64_t position) {
 }
 
 void TMemoryStream::LoadFromFile(const std::string& fileName) {
-    TFd file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0) throw EFOpenError(fileName);
+    TFd file(OpenForReading(fileName));
     TByteBlock content;
     struct stat st {};
     if (::fstat(file.Get(), &st) == 0 && S_ISREG(st.st_mode)) {

@@ -171,9 +171,11 @@ TEST(ViewPathMode, NewNodeBecomesTheSourceAndNoSourceEndsTheRequest) {
     EXPECT_TRUE(v.PathMode);
     EXPECT_EQ(v.SelectedNode, v.Node(2));
     v.SelectedNode = nullptr;
+    v.SelectedEdge = v.Join(a, v.Node(2));
     v.Press(100, 100);
     EXPECT_FALSE(v.PathMode);
     EXPECT_EQ(v.SelectedPath, nullptr);
+    EXPECT_EQ(v.SelectedEdge, nullptr);
     EXPECT_EQ(v.Clicks, 2);
 }
 

@@ -51,4 +51,22 @@ TEST(QtCanvasLines, KeepTheirOrderAmongEllipsesAndAreAllDrawn) {
     EXPECT_EQ(image.pixelColor(20, 15), QColor(Qt::black));   // this line after the ellipse
 }
 
+TEST(QtCanvasEllipse, OutlineRunsThroughTheBoxCornersCentredInIt) {
+    QImage image(40, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    {
+        TQtCanvas canvas(painter);
+        canvas.SetBrush(clWhite);
+        canvas.Ellipse(10, 10, 30, 30);
+    }
+    painter.end();
+    for (int y : {10, 30}) EXPECT_EQ(image.pixelColor(20, y), QColor(Qt::black)) << y;
+    for (int x : {10, 30}) EXPECT_EQ(image.pixelColor(x, 20), QColor(Qt::black)) << x;
+    for (int outside : {9, 31}) {
+        EXPECT_EQ(image.pixelColor(20, outside), QColor(Qt::white)) << outside;
+        EXPECT_EQ(image.pixelColor(outside, 20), QColor(Qt::white)) << outside;
+    }
+}
+
 }  // namespace

@@ -98,9 +98,22 @@ TBytes NestedCombos(int depth) {
 }
 
 TEST(ReadObjectFailures, NestingIsCappedAtAThousandFrames) {
-    EXPECT_NE(ObjectFrom(NestedCombos(TObjectStream::kMaxReadDepth)), nullptr);
-    EXPECT_EQ(ReadFailure<EReadError>(NestedCombos(TObjectStream::kMaxReadDepth + 1)),
+    EXPECT_NE(ObjectFrom(NestedCombos(TObjectStream::kMaxDepth)), nullptr);
+    EXPECT_EQ(ReadFailure<EReadError>(NestedCombos(TObjectStream::kMaxDepth + 1)),
               "Object nesting too deep");
+}
+
+// What could not be read back is not written either.
+TEST(WriteObjectFailures, NestingIsCappedAsForReading) {
+    auto chain = std::make_unique<TStringCombo>("", nullptr, true);
+    for (int depth = 2; depth <= TObjectStream::kMaxDepth; ++depth)
+        chain = std::make_unique<TStringCombo>("", chain.release(), true);
+    TObjectStream objects(std::make_unique<TMemoryStream>());
+    objects.WriteObject(chain.get());
+    TStringCombo tooDeep("", chain.release(), true);
+    EXPECT_EQ(MessageOf<EWriteError>([&] { objects.WriteObject(&tooDeep); }),
+              "Object nesting too deep");
+    EXPECT_EQ(objects.GetDepth(), 0);
 }
 
 TEST(WriteObjectFailures, UnregisteredClassWritesNothingOfItsFrameButKeepsItsParents) {
@@ -178,6 +191,9 @@ TEST(ObjectFiles, OpenAndCreateFailuresNameTheFile) {
                   "Cannot open file " + missing);
         EXPECT_EQ(MessageOf<EFCreateError>([&] { SaveObjectToFile(&bucket, missing, buffered); }),
                   "Cannot create file " + missing);
+        const std::string folder = dir.Path("");  // opens, but reads as nothing
+        EXPECT_EQ(MessageOf<EFOpenError>([&] { LoadObjectFromFile(folder, buffered); }),
+                  "Cannot open file " + folder);
     }
     WriteFileBytes(dir.Path("empty.stm"), {});
     EXPECT_EQ(MessageOf<EReadError>([&] { LoadObjectFromFile(dir.Path("empty.stm"), true); }),
