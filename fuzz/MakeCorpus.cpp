@@ -23,7 +23,7 @@ void Save(const std::string& name, TObject* object) {
 }
 
 /// A graph made as the editor makes one: nodes appended, then edges with their weights.
-struct TGraphSpec {
+struct TGraphShape {
     struct TNode {
         int x, y;
         std::string caption;
@@ -36,15 +36,15 @@ struct TGraphSpec {
     std::vector<TEdge> edges;
 };
 
-void SaveGraph(const std::string& name, const TGraphSpec& spec) {
+void SaveGraph(const std::string& name, const TGraphShape& shape) {
     TMathGraph graph;
     std::vector<TGraphNode*> nodes;
-    for (const auto& n : spec.nodes) {
+    for (const auto& n : shape.nodes) {
         auto point = std::make_unique<TGraphPoint>(n.x, n.y, n.caption);
         nodes.push_back(point.get());
         graph.Nodes->Append(point.release());
     }
-    for (const auto& e : spec.edges) {
+    for (const auto& e : shape.edges) {
         auto edge = std::make_unique<TGraphEdge>(nodes[e.from], nodes[e.to]);
         edge->Weight = Real48::FromExtended(e.weight);
         graph.Edges->Add(edge.release());
@@ -79,7 +79,7 @@ void SaveGraphs() {
     SaveGraph("graph-extremes.stm",
               {{{2147483647, -2147483647 - 1, std::string(255, 'x')}, {-32769, 32768, "\x01\xFF"}},
                {{0, 1, -1e30L}, {1, 0, 1.7e38L}, {0, 0, 2.9e-39L}}});
-    TGraphSpec grid;
+    TGraphShape grid;
     for (int i = 0; i < 12; ++i) grid.nodes.push_back({i * 30, (i % 3) * 40, std::to_string(i)});
     for (int i = 0; i < 12; ++i)
         for (int j : {1, 3, 5}) grid.edges.push_back({i, (i + j) % 12, 0.25L * (i + j)});
