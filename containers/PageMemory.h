@@ -25,7 +25,7 @@ inline constexpr bool kHeapOnlyMemory = false;
 /// pages and faulted in at once. Caller unmaps it with UnmapPages. std::bad_alloc when
 /// the system refuses. REQUIRES: bytes > 0.
 void* MapPages(std::size_t bytes);
-/// REQUIRES: block and bytes as MapPages or RemapPages gave them.
+/// REQUIRES: block and bytes as MapPages gave them.
 void UnmapPages(void* block, std::size_t bytes);
 
 /// A run of bytes that grows at its end, as a file being built or read whole needs.

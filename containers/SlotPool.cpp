@@ -1,6 +1,8 @@
 #include "containers/SlotPool.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <mutex>
 #include <new>
 #include <utility>
@@ -36,7 +38,9 @@ struct TSharedSlots {
     std::mutex lock;
     std::vector<TFreeSlot*> endedLists[kSizeClasses];
     std::vector<std::pair<std::uint8_t*, std::uint8_t*>> endedRests[kSizeClasses];
-    std::size_t nextBlock[kSizeClasses] = {kFirstBlock, kFirstBlock, kFirstBlock, kFirstBlock};
+    std::size_t nextBlock[kSizeClasses];
+
+    TSharedSlots() { std::fill(std::begin(nextBlock), std::end(nextBlock), kFirstBlock); }
 };
 
 // Never destroyed: objects in slots may be destroyed by other static destructors.

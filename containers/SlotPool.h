@@ -16,6 +16,7 @@ inline constexpr std::size_t kMaxSlotSize = 64;
 /// size.
 void* AllocateSlot(std::size_t size);
 /// Gives the slot back to the calling thread's free slots, which it reuses first; a
-/// thread's free slots pass to the other threads when it ends. The blocks themselves stay
-/// with the process. REQUIRES: slot came from AllocateSlot(size), or is none.
+/// thread's free slots pass to the other threads when it ends, if it ever took a slot
+/// itself (slots a thread only frees stay with it). The blocks themselves stay with the
+/// process. REQUIRES: slot came from AllocateSlot(size), or is none.
 void FreeSlot(void* slot, std::size_t size) noexcept;

@@ -66,20 +66,16 @@ TObject* TObjectStream::ReadObject() {
 
 namespace {
 
-/// The bytes of a frame before its record, as WriteMagic, WriteText and WriteUInt16 put
-/// them; reading them back gives the same name and version.
+/// The bytes of a frame before its record, written by the writer's own primitives.
 std::string FrameHeader(const std::string& className, std::uint16_t version) {
-    std::string header = "TPF0";
-    const auto length = static_cast<std::uint32_t>(className.size());
-    if (length <= 255) {
-        header += {static_cast<char>(tagString), static_cast<char>(length)};
-    } else {
-        header += static_cast<char>(tagLString);
-        for (int shift = 0; shift < 32; shift += 8) header += static_cast<char>(length >> shift);
-    }
-    header += className;
-    header += {static_cast<char>(version & 0xFF), static_cast<char>(version >> 8)};
-    return header;
+    TMemoryStream bytes;
+    TWriter writer(&bytes);
+    writer.WriteMagic();
+    writer.WriteText(className);
+    writer.WriteUInt16(version);
+    writer.Flush();
+    return std::string(reinterpret_cast<const char*>(bytes.Memory()),
+                       static_cast<std::size_t>(bytes.Size()));
 }
 
 const std::uint8_t* BytesOf(const std::string& text) {
@@ -167,7 +163,8 @@ void TObjectStream::WriteObject(TObject* object) {
         Writer->WriteText(entry->Name);
         Writer->WriteUInt16(entry->Version);
     }
-    WriterFor (*entry)(object, *Writer);
+    const TObjectWriteProc write = WriterFor(*entry);
+    write(object, *Writer);
     // Flushed here rather than by the release, so that a failing write is reported.
     if (guard.IsTopLevel()) Writer->Flush();
 }

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "containers/ObjType.h"
 #include "containers/PageMemory.h"
@@ -16,6 +15,7 @@ class TStream : public TObject {
 public:
     /// Reads up to count bytes at the position into buffer; returns how many
     /// were read (0 at the end) and advances the position by that many.
+    /// EReadError when the system fails the read.
     virtual std::size_t Read(void* buffer, std::size_t count) = 0;
     /// Writes count bytes at the position; returns how many were written.
     virtual std::size_t Write(const void* buffer, std::size_t count) = 0;
