@@ -66,16 +66,22 @@ TObject* TObjectStream::ReadObject() {
 
 namespace {
 
-/// The bytes of a frame before its record, written by the writer's own primitives.
+/// The bytes of a frame before its record, as WriteMagic, WriteText and WriteUInt16 put
+/// them; reading them back gives the same name and version. Made by hand rather than
+/// through a writer: classes that alternate, as nodes and their captions do, make one
+/// per frame.
 std::string FrameHeader(const std::string& className, std::uint16_t version) {
-    TMemoryStream bytes;
-    TWriter writer(&bytes);
-    writer.WriteMagic();
-    writer.WriteText(className);
-    writer.WriteUInt16(version);
-    writer.Flush();
-    return std::string(reinterpret_cast<const char*>(bytes.Memory()),
-                       static_cast<std::size_t>(bytes.Size()));
+    std::string header = "TPF0";
+    const auto length = static_cast<std::uint32_t>(className.size());
+    if (length <= 255) {
+        header += {static_cast<char>(tagString), static_cast<char>(length)};
+    } else {
+        header += static_cast<char>(tagLString);
+        for (int shift = 0; shift < 32; shift += 8) header += static_cast<char>(length >> shift);
+    }
+    header += className;
+    header += {static_cast<char>(version & 0xFF), static_cast<char>(version >> 8)};
+    return header;
 }
 
 const std::uint8_t* BytesOf(const std::string& text) {
