@@ -3,22 +3,40 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <new>
 #include <string>
 
+// Under AddressSanitizer the counting goes through the sanitizer's allocation hooks, so
+// that its own operator new and delete stay and keep telling a new[] freed by delete.
+#if defined(__SANITIZE_ADDRESS__)
+#define MEMORY_PEAK_BY_HOOKS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MEMORY_PEAK_BY_HOOKS 1
+#endif
+#endif
+
 namespace {
 
-// The program is single-threaded where it measures; plain counters keep new cheap.
-std::size_t heldBytes = 0;
-std::size_t peakBytes = 0;
+// The program is single-threaded where it measures; plain counters keep allocation cheap.
+// Signed: blocks made before counting began may be given back while it goes on.
+std::int64_t heldBytes = 0;
+std::int64_t peakBytes = 0;
 
+void Count(std::size_t size) {
+    heldBytes += static_cast<std::int64_t>(size);
+    peakBytes = std::max(peakBytes, heldBytes);
+}
+
+void Uncount(std::size_t size) { heldBytes -= static_cast<std::int64_t>(size); }
+
+#ifndef MEMORY_PEAK_BY_HOOKS
 void* Allocate(std::size_t size) {
     void* block = std::malloc(size == 0 ? 1 : size);
-    if (block == nullptr) return nullptr;
-    heldBytes += ::malloc_usable_size(block);
-    peakBytes = std::max(peakBytes, heldBytes);
+    if (block != nullptr) Count(::malloc_usable_size(block));
     return block;
 }
 
@@ -30,9 +48,10 @@ void* AllocateOrThrow(std::size_t size) {
 
 void Release(void* block) {
     if (block == nullptr) return;
-    heldBytes -= ::malloc_usable_size(block);
+    Uncount(::malloc_usable_size(block));
     std::free(block);
 }
+#endif
 
 /// A line "Name:   123 kB" of /proc/self/status, in bytes; 0 when it is missing.
 std::size_t StatusBytes(const std::string& name) {
@@ -56,15 +75,25 @@ bool ResetResidentPeak() {
 std::size_t MemoryPeakDuring(const std::function<void()>& action) {
     const bool resident = ResetResidentPeak();
     const std::size_t residentStart = StatusBytes("VmRSS");
-    const std::size_t heapStart = heldBytes;
+    const std::int64_t heapStart = heldBytes;
     peakBytes = heldBytes;
     action();
-    const std::size_t heapPeak = peakBytes - heapStart;
+    const auto heapPeak =
+        static_cast<std::size_t>(std::max<std::int64_t>(peakBytes - heapStart, 0));
     if (!resident) return heapPeak;
     const std::size_t residentPeak = StatusBytes("VmHWM");
     return std::max(heapPeak, residentPeak > residentStart ? residentPeak - residentStart : 0);
 }
 
+#ifdef MEMORY_PEAK_BY_HOOKS
+extern "C" {
+std::size_t __sanitizer_get_allocated_size(const volatile void* block);
+void __sanitizer_malloc_hook(const volatile void*, std::size_t size) { Count(size); }
+void __sanitizer_free_hook(const volatile void* block) {
+    Uncount(__sanitizer_get_allocated_size(block));
+}
+}
+#else
 void* operator new(std::size_t size) { return AllocateOrThrow(size); }
 void* operator new[](std::size_t size) { return AllocateOrThrow(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
@@ -75,3 +104,4 @@ void operator delete(void* block, std::size_t) noexcept { Release(block); }
 void operator delete[](void* block, std::size_t) noexcept { Release(block); }
 void operator delete(void* block, const std::nothrow_t&) noexcept { Release(block); }
 void operator delete[](void* block, const std::nothrow_t&) noexcept { Release(block); }
+#endif
