@@ -38,9 +38,9 @@ struct TScene {
     std::vector<std::pair<int, int>> edges;  // positions in nodes
 };
 
-/// The nodes on a jittered grid that fills the view above the band; two edges from every
-/// node but the first to nodes nearby, and two more from the second and third so that the
-/// count comes out. The first node has no edge leaving it.
+/// The nodes on a jittered grid that fills the view above the band, and edges between
+/// nodes nearby until there are as many as the benchmark wants: two from most nodes,
+/// three from a few. The first node has no edge leaving it.
 const TScene& Scene() {
     static const TScene scene = [] {
         std::mt19937 random(20240601u);
@@ -87,7 +87,7 @@ void BM_BareQPainter(benchmark::State& state) {
     std::vector<QRect> ellipses;
     std::vector<QLine> lines;
     for (const QPoint& p : Scene().nodes)
-        ellipses.emplace_back(p - QPoint(10, 10), p + QPoint(10, 10));
+        ellipses.emplace_back(p - QPoint(10, 10), QSize(20, 20));  // as the canvas draws a node
     for (const auto& [from, to] : Scene().edges) {
         const QPoint a = Scene().nodes[static_cast<std::size_t>(from)];
         const QPoint b = Scene().nodes[static_cast<std::size_t>(to)];

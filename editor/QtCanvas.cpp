@@ -58,5 +58,6 @@ void TQtCanvas::MoveTo(int x, int y) { current_ = QPoint(x, y); }
 void TQtCanvas::LineTo(int x, int y) {
     const QPoint to(x, y);
     pendingLines_.emplace_back(current_, to);
+    if (pendingLines_.size() == kLinesPerCall) DrawPendingLines();
     current_ = to;
 }

@@ -31,6 +31,10 @@ public:
     void LineTo(int x, int y) override;
 
 private:
+    // Enough to make the painter's own work per call negligible, little enough to stay
+    // in the cache.
+    static constexpr std::size_t kLinesPerCall = 1024;
+
     void DrawPendingLines();
 
     QPainter& painter_;

@@ -9,7 +9,6 @@
 #include <memory>
 #include <new>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <stdexcept>
 
 #include "editor/GraphPoint.h"
@@ -69,8 +68,7 @@ std::string JsonText(const std::string& windows1252) {
 /// The shortest text that reads back as the same double: a Real48 is exact in one.
 std::string JsonNumber(Real48 value) {
     char text[32];
-    const auto result =
-        std::to_chars(text, text + sizeof text, static_cast<double>(value.ToExtended()));
+    const auto result = std::to_chars(text, text + sizeof text, value.ToDouble());
     return std::string(text, result.ptr);
 }
 
@@ -234,15 +232,12 @@ std::unique_ptr<TMathGraph> LoadGraph(const std::string& fileName) {
 /// A node position from the command line. One that does not fit an int is out of range
 /// all the same: it becomes 0, which no node has.
 int PositionArgument(const std::string& text) {
-    std::int64_t position = 0;
+    int position = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), position);
     if (end != text.data() + text.size() || text.empty() ||
         (error != std::errc() && error != std::errc::result_out_of_range))
         throw EUsage("\"" + text + "\" is not a node position");
-    if (error != std::errc() || position < std::numeric_limits<int>::min() ||
-        position > std::numeric_limits<int>::max())
-        return 0;
-    return static_cast<int>(position);
+    return error == std::errc() ? position : 0;
 }
 
 void CheckArgumentCount(const std::vector<std::string>& args, std::size_t count) {
