@@ -35,9 +35,11 @@ std::string Quoted(const std::string& arg) {
 
 class StmTool : public ::testing::Test {
 protected:
-    TRun Run(const std::vector<std::string>& args, const std::string& input = "") {
+    /// shellFirst runs in the same shell before the tool, such as a limit for it.
+    TRun Run(const std::vector<std::string>& args, const std::string& input = "",
+             const std::string& shellFirst = "") {
         std::ofstream(dir_.Path("stdin"), std::ios::binary) << input;
-        std::string command = Quoted(STMTOOL_PATH);
+        std::string command = shellFirst + Quoted(STMTOOL_PATH);
         for (const std::string& arg : args) command += " " + Quoted(arg);
         command += " <" + Quoted(dir_.Path("stdin")) + " >" + Quoted(dir_.Path("stdout")) + " 2>" +
                    Quoted(dir_.Path("stderr"));
@@ -297,6 +299,15 @@ TEST_F(StmToolErrors, CompareIntegerOnAnotherClassReachesStderr) {
     const TRun run = Run({"show", File(Graph(TwoPoints(), Array(kOuterHeader, {strings})))});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Invalid class typecast\n");
+}
+
+TEST_F(StmToolErrors, EndlessDeviceFailsAtItsSignature) {
+    // Bounded where the build allows, so that reading the device whole fails fast
+    // instead of taking the machine's memory; AddressSanitizer needs the address space.
+    const std::string limit = kHeapOnlyMemory ? "" : "ulimit -v 1048576; ";
+    const TRun run = Run({"show", "/dev/zero"}, "", limit);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Invalid stream format\n");
 }
 
 TEST_F(StmToolErrors, FailedSavesReportAndLeaveTheFile) {
