@@ -1,6 +1,7 @@
 // stmtool as a user runs it: a subprocess with arguments, standard input, output, error
 // output and exit status, on files written by it or crafted byte by byte.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -151,6 +152,18 @@ TEST_F(StmToolShow, CaptionsDecodedFromWindows1252WeightsInTheirShortestForm) {
               "{\"caption\": \"?\", \"x\": -2147483648, \"y\": 2147483647}], "
               "\"edges\": [{\"from\": 1, \"to\": 2, \"weight\": 3}, "
               "{\"from\": 2, \"to\": 1, \"weight\": 0.10000000000002274}]}\n");
+}
+
+TEST_F(StmToolShow, ReadsAGraphFromAFifo) {
+    const std::string file = File(Graph(TwoPoints(), Matrix({{0, 3}, {0, 0}})));
+    const std::string fifo = dir_.Path("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const TRun run = Run({"show", fifo}, "", "cat " + Quoted(file) + " >" + Quoted(fifo) + " & ");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, R"({"nodes": [{"caption": "A", "x": 1, "y": 2}, )"
+                       R"({"caption": "B", "x": 3, "y": 4}], )"
+                       R"("edges": [{"from": 1, "to": 2, "weight": 3}]})"
+                       "\n");
 }
 
 TEST_F(StmToolShow, PlainNodesHaveNoPosition) {
