@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "values/ExtendedBytes.h"
+
 namespace {
 
 constexpr char kMagic[4] = {'T', 'P', 'F', '0'};
-constexpr std::size_t kExtendedBytes = 10;
-
-static_assert(sizeof(long double) >= kExtendedBytes, "extended floats travel as 10 bytes");
+constexpr std::size_t kMaxTextHead = 5;
 
 std::int32_t FromLittleEndian(const std::uint8_t* bytes, int count) {
     std::uint32_t value = 0;
@@ -17,7 +17,38 @@ std::int32_t FromLittleEndian(const std::uint8_t* bytes, int count) {
     return static_cast<std::int32_t>(value);
 }
 
+/// The tag and length that WriteText puts before a text of length bytes; returns how many
+/// bytes of head they take. EWriteError when the length does not fit its 4 bytes.
+std::size_t EncodeTextHead(std::size_t length, std::uint8_t (&head)[kMaxTextHead]) {
+    if (length <= 255) {
+        head[0] = tagString;
+        head[1] = static_cast<std::uint8_t>(length);
+        return 2;
+    }
+    if (length > UINT32_MAX) throw EWriteError();
+    head[0] = tagLString;
+    for (int i = 0; i < 4; ++i) head[1 + i] = static_cast<std::uint8_t>(length >> (8 * i));
+    return 5;
+}
+
+void EncodeUInt16(std::uint16_t value, std::uint8_t (&bytes)[2]) {
+    bytes[0] = static_cast<std::uint8_t>(value);
+    bytes[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
 }  // namespace
+
+std::string EncodeFrameHeader(const std::string& className, std::uint16_t version) {
+    std::uint8_t head[kMaxTextHead];
+    const std::size_t headSize = EncodeTextHead(className.size(), head);
+    std::uint8_t versionBytes[2];
+    EncodeUInt16(version, versionBytes);
+    std::string header(kMagic, sizeof kMagic);
+    header.append(reinterpret_cast<const char*>(head), headSize);
+    header += className;
+    header.append(reinterpret_cast<const char*>(versionBytes), sizeof versionBytes);
+    return header;
+}
 
 TFiler::TFiler(TStream* stream)
     : Stream(stream), Buffer(std::make_unique<std::uint8_t[]>(kBufferSize)) {}
@@ -28,8 +59,18 @@ TFiler::TFiler(TStream* stream)
 TReader::TReader(TStream* stream) : TFiler(stream) {}
 
 TReader::~TReader() {
-    // Give back what was read ahead, so the next reader starts after this one's bytes.
-    if (BufferPos != BufferEnd) Stream->Seek(BufferPos - BufferEnd);
+    try {
+        GiveBackReadAhead();
+    } catch (...) {
+        // Only reached while another error is on its way out, which is the one to report.
+    }
+}
+
+void TReader::GiveBackReadAhead() {
+    // So that the next reader starts after this one's bytes.
+    const int ahead = BufferEnd - BufferPos;
+    BufferPos = BufferEnd = 0;
+    if (ahead > 0) Stream->Seek(-ahead);
 }
 
 void TReader::Refill() {
@@ -50,6 +91,15 @@ void TReader::ReadThroughStream(void* buffer, std::size_t count) {
     }
 }
 
+void TReader::SkipThroughStream(std::size_t count) {
+    while (count > 0) {
+        if (BufferEnd - BufferPos <= 0) Refill();
+        const std::size_t n = std::min(count, static_cast<std::size_t>(BufferEnd - BufferPos));
+        BufferPos += static_cast<int>(n);
+        count -= n;
+    }
+}
+
 void TReader::CheckAvailable(std::uint64_t count) {
     const auto buffered = static_cast<std::uint64_t>(BufferEnd - BufferPos);
     if (count <= buffered || !Stream->SizeIsKnown()) return;
@@ -57,9 +107,9 @@ void TReader::CheckAvailable(std::uint64_t count) {
     if (inStream < 0 || count - buffered > static_cast<std::uint64_t>(inStream)) throw EReadError();
 }
 
-std::int32_t TReader::ReadInt() {
+std::int32_t TReader::ReadIntAfterTag(std::uint8_t tag) {
     std::uint8_t bytes[4];
-    switch (ReadByte()) {
+    switch (tag) {
         case tagInt8:
             Read(bytes, 1);
             return static_cast<std::int8_t>(bytes[0]);
@@ -108,24 +158,20 @@ std::string TReader::ReadShortText() { return ReadCharacters(ReadByte()); }
 bool TReader::ReadBool() { return ReadByte() == tagTrue; }
 
 long double TReader::ReadExtended() {
-    if (ReadByte() != tagExtended) {
-        --BufferPos;  // the tag was just taken from the buffer, so it is still there
-        return ReadInt();
-    }
-    long double value = 0;
-    Read(&value, kExtendedBytes);
-    return value;
+    const std::uint8_t tag = ReadByte();
+    if (tag != tagExtended) return ReadIntAfterTag(tag);
+    std::uint8_t bytes[kExtendedBytes];
+    Read(bytes, sizeof bytes);
+    return ExtendedFromBytes(bytes);
 }
 
 Real48 TReader::ReadReal48() {
     // Narrowed where the bytes lie: a trip through the x87 registers costs more than the rest.
-    if (BufferEnd - BufferPos >= static_cast<int>(1 + kExtendedBytes) &&
-        Buffer[static_cast<std::size_t>(BufferPos)] == tagExtended) {
-        const std::uint8_t* bytes = Buffer.get() + BufferPos + 1;
-        BufferPos += static_cast<int>(1 + kExtendedBytes);
-        return Real48::FromExtendedBytes(bytes);
-    }
-    return Real48::FromExtended(ReadExtended());
+    constexpr std::size_t kTagged = 1 + kExtendedBytes;
+    const std::uint8_t* ahead = Peek(kTagged);
+    if (ahead == nullptr || ahead[0] != tagExtended) return Real48::FromExtended(ReadExtended());
+    BufferPos += static_cast<int>(kTagged);  // the bytes stay in the buffer until the next read
+    return Real48::FromExtendedBytes(ahead + 1);
 }
 
 void TReader::ReadMagic() {
@@ -188,17 +234,8 @@ void TWriter::WriteInt(std::int32_t value) {
 }
 
 void TWriter::WriteText(const std::string& text) {
-    if (text.size() <= 255) {
-        const std::uint8_t head[2] = {tagString, static_cast<std::uint8_t>(text.size())};
-        Write(head, 2);
-    } else {
-        if (text.size() > UINT32_MAX) throw EWriteError();  // the length field has 4 bytes
-        const auto length = static_cast<std::uint32_t>(text.size());
-        const std::uint8_t head[5] = {
-            tagLString, static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(length >> 8),
-            static_cast<std::uint8_t>(length >> 16), static_cast<std::uint8_t>(length >> 24)};
-        Write(head, 5);
-    }
+    std::uint8_t head[kMaxTextHead];
+    Write(head, EncodeTextHead(text.size(), head));
     Write(text.data(), text.size());
 }
 
@@ -214,29 +251,26 @@ void TWriter::WriteBool(bool value) {
 }
 
 void TWriter::WriteExtended(long double value) {
-    const std::uint8_t tag = tagExtended;
-    Write(&tag, 1);
-    Write(&value, kExtendedBytes);
+    std::uint8_t bytes[1 + kExtendedBytes] = {tagExtended};
+    ExtendedToBytes(value, bytes + 1);
+    Write(bytes, sizeof bytes);
 }
 
 void TWriter::WriteReal48(Real48 value) {
-    std::uint8_t bytes[1 + kExtendedBytes];
     // Straight into the buffer when it has room: bytes stored piecewise and copied again
     // at once would stall the copy.
-    const bool fits = BufferSize - BufferPos >= static_cast<int>(sizeof bytes);
-    std::uint8_t* out = fits ? Buffer.get() + BufferPos : bytes;
+    std::uint8_t bytes[1 + kExtendedBytes];
+    std::uint8_t* claimed = Claim(sizeof bytes);
+    std::uint8_t* out = claimed != nullptr ? claimed : bytes;
     out[0] = tagExtended;
     value.ToExtendedBytes(out + 1);
-    if (fits)
-        BufferPos += static_cast<int>(sizeof bytes);
-    else
-        Write(bytes, sizeof bytes);
+    if (claimed == nullptr) Write(bytes, sizeof bytes);
 }
 
-void TWriter::WriteMagic() { Write(kMagic, 4); }
+void TWriter::WriteMagic() { Write(kMagic, sizeof kMagic); }
 
 void TWriter::WriteUInt16(std::uint16_t value) {
-    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value),
-                                   static_cast<std::uint8_t>(value >> 8)};
-    Write(bytes, 2);
+    std::uint8_t bytes[2];
+    EncodeUInt16(value, bytes);
+    Write(bytes, sizeof bytes);
 }

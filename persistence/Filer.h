@@ -48,45 +48,53 @@ protected:
 class TReader : public TFiler {
 public:
     explicit TReader(TStream* stream);
+    /// Gives back the read-ahead as GiveBackReadAhead does, swallowing a failure: a
+    /// destructor cannot report it. Call GiveBackReadAhead first wherever it matters.
     ~TReader() override;
 
     /// Exactly count bytes; EReadError ("Stream read error") when the stream ends first.
     void Read(void* buffer, std::size_t count) {
         // Nearly every read is a few bytes that the buffer already holds.
-        const int buffered = BufferEnd - BufferPos;
-        if (buffered >= 0 && count <= static_cast<std::size_t>(buffered)) {
-            if (count > 0) std::memcpy(buffer, Buffer.get() + BufferPos, count);  // may be none
+        if (const std::uint8_t* ahead = Peek(count)) {
+            if (count > 0) std::memcpy(buffer, ahead, count);  // may be none
             BufferPos += static_cast<int>(count);
             return;
         }
         ReadThroughStream(buffer, count);
     }
+    /// The next count bytes when the buffer holds them already, else none; nothing is
+    /// consumed and the stream is not read. Valid until the next read.
+    const std::uint8_t* Peek(std::size_t count) const {
+        const int buffered = BufferEnd - BufferPos;
+        if (buffered < 0 || count > static_cast<std::size_t>(buffered)) return nullptr;
+        return Buffer.get() + BufferPos;
+    }
+    /// Passes over count bytes, as Read does without keeping them.
+    void Skip(std::size_t count) {
+        if (Peek(count) != nullptr)
+            BufferPos += static_cast<int>(count);
+        else
+            SkipThroughStream(count);
+    }
+    /// Moves the stream back over what was read ahead, so that it stands just after the
+    /// last byte consumed, and empties the buffer. Raises what the stream's Seek raises.
+    void GiveBackReadAhead();
 
     /// Any of the three integer tags, sign-extended; another tag raises
     /// EReadError ("Invalid property value") with the tag consumed.
-    std::int32_t ReadInt();
+    std::int32_t ReadInt() { return ReadIntAfterTag(ReadByte()); }
     /// tagString or tagLString whatever the length; another tag: "Invalid property value".
     std::string ReadText();
     /// A length byte and that many bytes, no tag.
     std::string ReadShortText();
     /// True only for tagTrue; every other byte reads as false.
     bool ReadBool();
-    /// tagExtended and 10 bytes, or else an integer (the tag given back and read
-    /// by ReadInt) widened to a float.
+    /// tagExtended and 10 bytes, or else an integer (read as ReadInt reads it, the tag
+    /// included) widened to a float.
     long double ReadExtended();
     /// Real48::FromExtended(ReadExtended()), its errors raised with the value consumed.
     Real48 ReadReal48();
     void ReadBytes(void* buffer, std::size_t count) { Read(buffer, count); }
-    /// When the next count bytes, already read ahead, are these, takes them and returns
-    /// true; otherwise takes nothing and returns false.
-    bool SkipIfAhead(const std::uint8_t* bytes, std::size_t count) {
-        const int buffered = BufferEnd - BufferPos;
-        if (buffered < 0 || count > static_cast<std::size_t>(buffered) ||
-            !SameBytes(Buffer.get() + BufferPos, bytes, count))
-            return false;
-        BufferPos += static_cast<int>(count);
-        return true;
-    }
     /// EReadError ("Invalid stream format") unless the next 4 bytes are "TPF0".
     void ReadMagic();
     /// Two raw bytes, little-endian.
@@ -105,24 +113,17 @@ protected:
     int BufferEnd = 0;  // number of valid bytes in Buffer
 
 private:
-    // A frame header is 8 to 16 bytes: two overlapping words compare it without a call.
-    static bool SameBytes(const std::uint8_t* a, const std::uint8_t* b, std::size_t count) {
-        if (count < 8 || count > 16) return std::memcmp(a, b, count) == 0;
-        std::uint64_t a0, a1, b0, b1;
-        std::memcpy(&a0, a, 8);
-        std::memcpy(&b0, b, 8);
-        std::memcpy(&a1, a + count - 8, 8);
-        std::memcpy(&b1, b + count - 8, 8);
-        return a0 == b0 && a1 == b1;
-    }
     void Refill();
     void ReadThroughStream(void* buffer, std::size_t count);
+    void SkipThroughStream(std::size_t count);
     std::uint8_t ReadByte() {
         if (BufferPos < BufferEnd) return Buffer[static_cast<std::size_t>(BufferPos++)];
         std::uint8_t b;
         ReadThroughStream(&b, 1);
         return b;
     }
+    /// The integer whose tag has just been consumed.
+    std::int32_t ReadIntAfterTag(std::uint8_t tag);
     std::string ReadCharacters(std::uint64_t length);
 };
 
@@ -135,13 +136,21 @@ public:
     ~TWriter() override;
 
     void Write(const void* buffer, std::size_t count) {
-        const int room = BufferSize - BufferPos;
-        if (room >= 0 && count <= static_cast<std::size_t>(room)) {
-            if (count > 0) std::memcpy(Buffer.get() + BufferPos, buffer, count);  // may be none
-            BufferPos += static_cast<int>(count);
+        if (std::uint8_t* room = Claim(count)) {
+            if (count > 0) std::memcpy(room, buffer, count);  // may be none
             return;
         }
         WriteThroughStream(buffer, count);
+    }
+    /// The next count bytes of the buffer, counted as written, when it has room for
+    /// them; none otherwise, and nothing is claimed. The caller fills every byte claimed
+    /// before the next write.
+    std::uint8_t* Claim(std::size_t count) {
+        const int room = BufferSize - BufferPos;
+        if (room < 0 || count > static_cast<std::size_t>(room)) return nullptr;
+        std::uint8_t* claimed = Buffer.get() + BufferPos;
+        BufferPos += static_cast<int>(count);
+        return claimed;
     }
     /// Writes the buffered bytes; EWriteError ("Stream write error") when the
     /// stream takes fewer. The buffer is empty afterwards either way.
@@ -164,3 +173,8 @@ public:
 private:
     void WriteThroughStream(const void* buffer, std::size_t count);
 };
+
+/// The bytes that WriteMagic, WriteText(className) and WriteUInt16(version) write: the
+/// header of a frame, before its record. EWriteError ("Stream write error") for a name
+/// whose length does not fit the 4 length bytes.
+std::string EncodeFrameHeader(const std::string& className, std::uint16_t version);

@@ -1,8 +1,6 @@
 #include "persistence/ObjPerst.h"
 
 #include <atomic>
-#include <cassert>
-#include <unordered_map>
 
 #include "values/ObjBuckt.h"
 #include "values/ObjCmp.h"
@@ -19,16 +17,41 @@ TCompareResult CompareEntryNames(TObject* a, TObject* b) {
     return CompareNames(static_cast<Entry*>(a)->Name, static_cast<Entry*>(b)->Name);
 }
 
-/// The three registries and the indexes that spare a lookup the collation walk.
-/// An index hit is the one entry whose name collates equal, because no two
-/// entries of a registry collate equal; a miss falls back to the walk.
+/// A registry: an owning unordered list of entries under the name collation, which can
+/// also be searched by a name's bytes. An entry of exactly the name sought is the one
+/// entry that the collation search finds, since no two entries of a registry collate
+/// equal, and finding it so costs no collation.
+template <class Entry>
+class TRegistryList : public TUnorderedList {
+public:
+    TRegistryList() : TUnorderedList(Entry::StaticClass(), &CompareEntryNames<Entry>) {}
+
+    /// The entry named exactly name, with the marker on it as FindOccurrence leaves it;
+    /// none, with the marker where it was.
+    Entry* FindExactly(const std::string& name) {
+        int index = 1;
+        for (TListNode* node = Head; node != nullptr; node = node->NextNode, ++index) {
+            auto* entry = static_cast<Entry*>(node->Item);
+            if (entry->Name != name) continue;
+            SetMarker(node, index);
+            return entry;
+        }
+        return nullptr;
+    }
+
+    /// The entry whose name collates equal with probe's, with the marker on it; none,
+    /// with the marker where it was.
+    Entry* Search(Entry* probe) {
+        if (Entry* exact = FindExactly(probe->Name)) return exact;
+        if (!FindOccurrence(probe, 1)) return nullptr;
+        return static_cast<Entry*>(GetCurrent());
+    }
+};
+
 struct TRegistries {
-    std::unique_ptr<TUnorderedList> classes;
-    std::unique_ptr<TUnorderedList> compareFuncs;
-    std::unique_ptr<TUnorderedList> hashFuncs;
-    std::unordered_map<std::string, TStreamableInterface*> classByName;
-    std::unordered_map<std::string, TCompareFuncEntry*> compareByName;
-    std::unordered_map<TCompareFunc, TCompareFuncEntry*> firstEntryOfFunc;
+    std::unique_ptr<TRegistryList<TStreamableInterface>> classes;
+    std::unique_ptr<TRegistryList<TCompareFuncEntry>> compareFuncs;
+    std::unique_ptr<TRegistryList<THashFuncEntry>> hashFuncs;
 };
 
 TRegistries& Registries() {
@@ -39,26 +62,19 @@ TRegistries& Registries() {
 std::atomic<std::uint64_t> registryGeneration{0};
 
 template <class Entry>
-TUnorderedList* Registry(std::unique_ptr<TUnorderedList>& slot) {
-    if (slot == nullptr)
-        slot = std::make_unique<TUnorderedList>(Entry::StaticClass(), &CompareEntryNames<Entry>);
-    return slot.get();
+TRegistryList<Entry>& Registry(std::unique_ptr<TRegistryList<Entry>>& slot) {
+    if (slot == nullptr) slot = std::make_unique<TRegistryList<Entry>>();
+    return *slot;
 }
 
-/// The registry's entry that collates equal with probe, or none; the
-/// registry's marker is on it when found.
-template <class Entry>
-Entry* SearchByCollation(TUnorderedList* registry, Entry* probe) {
-    if (!registry->FindOccurrence(probe, 1)) return nullptr;
-    return static_cast<Entry*>(registry->GetCurrent());
-}
+TRegistryList<TStreamableInterface>& Classes() { return Registry(Registries().classes); }
+TRegistryList<TCompareFuncEntry>& CompareFuncs() { return Registry(Registries().compareFuncs); }
 
-template <class Entry>
-Entry* FindEntry(TUnorderedList* registry, const std::unordered_map<std::string, Entry*>& index,
-                 Entry* probe) {
-    const auto hit = index.find(probe->Name);
-    if (hit != index.end()) return hit->second;
-    return SearchByCollation(registry, probe);
+template <class Proc>
+bool AnyMissing(const std::vector<Proc>& procs) {
+    for (Proc proc : procs)
+        if (proc == nullptr) return true;
+    return false;
 }
 
 std::unique_ptr<TUnorderedList> MakeProcedureList() {
@@ -113,52 +129,41 @@ TObjectWriteProc TStreamableInterface::GetWriter(std::uint16_t version) const {
 // ----------------------------------------------------------------------------
 // Registries
 
-TUnorderedList* StreamableRegistry() {
-    return Registry<TStreamableInterface>(Registries().classes);
-}
+TUnorderedList* StreamableRegistry() { return &Classes(); }
 
-TUnorderedList* CompareFuncRegistry() {
-    return Registry<TCompareFuncEntry>(Registries().compareFuncs);
-}
+TUnorderedList* CompareFuncRegistry() { return &CompareFuncs(); }
 
-TUnorderedList* HashFuncRegistry() { return Registry<THashFuncEntry>(Registries().hashFuncs); }
+TUnorderedList* HashFuncRegistry() { return &Registry(Registries().hashFuncs); }
 
 void ShutdownRegistries() {
     registryGeneration.fetch_add(1, std::memory_order_relaxed);
     TRegistries& r = Registries();
-    r.classByName.clear();
-    r.compareByName.clear();
-    r.firstEntryOfFunc.clear();
     r.hashFuncs.reset();
     r.compareFuncs.reset();
     r.classes.reset();
 }
+
+std::uint64_t RegistryGeneration() { return registryGeneration.load(std::memory_order_relaxed); }
 
 // ----------------------------------------------------------------------------
 // Classes
 
 void RegisterStreamableClass(TClassRef cls, const std::vector<TObjectReadProc>& readers,
                              const std::vector<TObjectWriteProc>& writers) {
-    assert(cls != nullptr && cls->createBlank != nullptr);  // the stream could not make one
-    TUnorderedList* registry = StreamableRegistry();
+    // Refused now rather than at the first read: the stream makes a blank instance of
+    // every class it reads and calls each procedure it finds.
+    if (cls == nullptr || cls->createBlank == nullptr || AnyMissing(readers) || AnyMissing(writers))
+        throw EInvalidObjectType();
+    TRegistryList<TStreamableInterface>& registry = Classes();
     auto entry = std::make_unique<TStreamableInterface>(cls, readers, writers);
-    if (FindEntry(registry, Registries().classByName, entry.get()) != nullptr)
-        throw EDuplicateRegisteredClass();
-    // Appended, so that the registry keeps the order of registration whatever
-    // lookups have done to its marker.
-    registry->Append(entry.get());
-    TStreamableInterface* added = entry.release();
-    Registries().classByName.emplace(added->Name, added);
+    if (registry.Search(entry.get()) != nullptr) throw EDuplicateRegisteredClass();
+    registry.Add(entry.get());
+    entry.release();  // the registry owns it
 }
 
-std::uint64_t RegistryGeneration() { return registryGeneration.load(std::memory_order_relaxed); }
-
 TStreamableInterface* FindStreamableInterface(const std::string& name) {
-    TRegistries& r = Registries();
-    const auto hit = r.classByName.find(name);
-    if (hit != r.classByName.end()) return hit->second;
     TStreamableInterface probe(name);
-    TStreamableInterface* found = SearchByCollation(StreamableRegistry(), &probe);
+    TStreamableInterface* found = Classes().Search(&probe);
     if (found == nullptr) throw EClassNotRegistered();
     return found;
 }
@@ -171,44 +176,31 @@ TClassRef GetStreamableClass(const std::string& name) {
 // Compare functions
 
 void RegisterCompareFunc(const std::string& name, TCompareFunc func) {
-    TUnorderedList* registry = CompareFuncRegistry();
+    TRegistryList<TCompareFuncEntry>& registry = CompareFuncs();
     auto entry = std::make_unique<TCompareFuncEntry>(name, func);
-    if (FindEntry(registry, Registries().compareByName, entry.get()) != nullptr)
-        throw EDuplicateCompareFunc();
-    registry->Append(entry.get());
-    TCompareFuncEntry* added = entry.release();
-    Registries().compareByName.emplace(added->Name, added);
-    // Appending keeps the first registration of a function the first from the front.
-    if (func != nullptr) Registries().firstEntryOfFunc.try_emplace(func, added);
+    if (registry.Search(entry.get()) != nullptr) throw EDuplicateCompareFunc();
+    registry.Add(entry.get());
+    entry.release();
 }
 
 TCompareFunc GetCompareFunc(const std::string& name) {
-    TRegistries& r = Registries();
-    const auto hit = r.compareByName.find(name);
-    if (hit != r.compareByName.end()) return hit->second->Func;
     TCompareFuncEntry probe(name, nullptr);
-    TCompareFuncEntry* found = SearchByCollation(CompareFuncRegistry(), &probe);
+    TCompareFuncEntry* found = CompareFuncs().Search(&probe);
     if (found == nullptr) throw ECompareFuncNotRegistered();
     return found->Func;
 }
 
 std::string GetCompareFuncName(TCompareFunc func) {
-    if (func == nullptr) throw ECompareFuncNotRegistered();
     std::string name;
-    TRegistries& r = Registries();
-    const auto hit = r.firstEntryOfFunc.find(func);
-    if (hit != r.firstEntryOfFunc.end()) {
-        name = hit->second->Name;
-    } else {
-        TUnorderedList* registry = CompareFuncRegistry();
-        for (bool more = registry->First(); more; more = registry->Next()) {
-            auto* entry = static_cast<TCompareFuncEntry*>(registry->GetCurrent());
-            if (entry->Func == func) {
-                name = entry->Name;
-                break;
-            }
+    TUnorderedList& registry = CompareFuncs();
+    for (bool more = registry.First(); more; more = registry.Next()) {
+        const auto* entry = static_cast<TCompareFuncEntry*>(registry.GetCurrent());
+        if (entry->Func == func) {
+            name = entry->Name;
+            break;
         }
     }
-    if (name.empty()) throw ECompareFuncNotRegistered();
+    // An empty function names nothing, even where an entry holds none.
+    if (name.empty() || func == nullptr) throw ECompareFuncNotRegistered();
     return name;
 }

@@ -63,17 +63,19 @@ public:
 };
 
 // The registries: owning unordered lists ordered by the case-sensitive name
-// collation, created on first use and destroyed by ShutdownRegistries. Entries
-// are added only through the Register functions, which also keep the exact-name
-// index up to date; nothing removes an entry before shut-down.
+// collation, created on first use and destroyed by ShutdownRegistries. Each search
+// leaves the registry's marker where FindOccurrence leaves it, and each registration
+// is Added after the marker, so a lookup between registrations decides where the next
+// one lands. Nothing removes an entry before shut-down.
 TUnorderedList* StreamableRegistry();
 TUnorderedList* CompareFuncRegistry();
 TUnorderedList* HashFuncRegistry();
 
 /// Adds cls under its own name, readers[i] and writers[i] for version i + 1.
-/// EDuplicateRegisteredClass ("Duplicate registered class") when a class of
-/// the same name is registered; the registry is then unchanged.
-/// REQUIRES: cls has a createBlank factory.
+/// EInvalidObjectType ("Invalid object type in TContainer") when cls is absent, has
+/// no createBlank factory (an abstract class: the stream could not make one to read
+/// into) or a procedure is absent; EDuplicateRegisteredClass ("Duplicate registered
+/// class") when a class of the same name is registered. No entry is added then.
 void RegisterStreamableClass(TClassRef cls, const std::vector<TObjectReadProc>& readers,
                              const std::vector<TObjectWriteProc>& writers);
 /// The entry registered under name (equal under the case-sensitive collation);
@@ -87,7 +89,8 @@ TClassRef GetStreamableClass(const std::string& name);
 void RegisterCompareFunc(const std::string& name, TCompareFunc func);
 /// ECompareFuncNotRegistered ("Compare function not registered") for an unknown name.
 TCompareFunc GetCompareFunc(const std::string& name);
-/// The name of the first entry, from the registry's front, that holds func.
+/// The name of the first entry, from the registry's front, that holds func; the
+/// marker stays on it (on the last entry when none holds func).
 /// ECompareFuncNotRegistered when there is none, when func is empty, and when
 /// that name is empty.
 std::string GetCompareFuncName(TCompareFunc func);

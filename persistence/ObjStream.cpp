@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "persistence/FrameCache.h"
 #include "persistence/ObjPerst.h"
 
 IMPLEMENT_ABSTRACT_CLASS(TObjectStream, TObject)
@@ -22,6 +23,7 @@ public:
     enum TDirection { kReading, kWriting };
 
     TNestingGuard(TObjectStream& stream, TDirection direction) : stream_(stream) {
+        if (stream.Depth == 0) stream.frames_->DropIfStale();
         if (direction == kReading && stream.Reader == nullptr) {
             stream.Reader = std::make_unique<TObjectReader>(&stream, stream.Stream.get());
             madeReader_ = true;
@@ -47,7 +49,8 @@ private:
     bool madeWriter_ = false;
 };
 
-TObjectStream::TObjectStream(std::unique_ptr<TStream> stream) : Stream(std::move(stream)) {}
+TObjectStream::TObjectStream(std::unique_ptr<TStream> stream)
+    : frames_(std::make_unique<TFrameCache>()), Stream(std::move(stream)) {}
 
 TObjectStream::~TObjectStream() {
     if (!OwnsStream) (void)Stream.release();  // someone else destroys it
@@ -58,118 +61,40 @@ TObject* TObjectStream::ReadObject() {
     TNestingGuard guard(*this, TNestingGuard::kReading);
     if (!guard.IsTopLevel()) return ReadFrame();
     try {
-        return ReadFrame();
+        std::unique_ptr<TObject> object(ReadFrame());
+        // Here rather than by the release, so that a stream refusing to move back is reported.
+        Reader->GiveBackReadAhead();
+        return object.release();
     } catch (const std::bad_alloc&) {
         throw EReadError(kOutOfMemory);  // a load reports failure, not a crash
     }
 }
 
-namespace {
-
-/// The bytes of a frame before its record, as WriteMagic, WriteText and WriteUInt16 put
-/// them; reading them back gives the same name and version. Made by hand rather than
-/// through a writer: classes that alternate, as nodes and their captions do, make one
-/// per frame.
-std::string FrameHeader(const std::string& className, std::uint16_t version) {
-    std::string header = "TPF0";
-    const auto length = static_cast<std::uint32_t>(className.size());
-    if (length <= 255) {
-        header += {static_cast<char>(tagString), static_cast<char>(length)};
-    } else {
-        header += static_cast<char>(tagLString);
-        for (int shift = 0; shift < 32; shift += 8) header += static_cast<char>(length >> shift);
-    }
-    header += className;
-    header += {static_cast<char>(version & 0xFF), static_cast<char>(version >> 8)};
-    return header;
-}
-
-const std::uint8_t* BytesOf(const std::string& text) {
-    return reinterpret_cast<const std::uint8_t*>(text.data());
-}
-
-}  // namespace
-
 TObject* TObjectStream::ReadFrame() {
-    const TStreamableInterface* entry = nullptr;
-    std::uint16_t version = 0;
-    const TReadCache& cache = readCache_;
-    if (cache.proc != nullptr && cache.generation == RegistryGeneration() &&
-        Reader->SkipIfAhead(BytesOf(cache.header), cache.header.size())) {
-        entry = cache.entry;  // the same bytes as the last frame's: the same answers
-        version = cache.version;
-    } else {
+    const TFrameKind* kind = frames_->TakeKnownHeader(*Reader);
+    if (kind == nullptr) {
         Reader->ReadMagic();
         const std::string className = Reader->ReadText();
-        version = Reader->ReadUInt16();
-        entry = EntryForReading(className);
+        const std::uint16_t version = Reader->ReadUInt16();
+        kind = &frames_->ForReading(className, version);
     }
-    std::unique_ptr<TObject> object(entry->StreamClass->createBlank());
-    ReaderFor(*entry, version)(object.get(), *Reader);
+    // Taken out first: the nested frames that the reader procedure reads may replace the kind.
+    const TClassRef cls = kind->entry->StreamClass;
+    const TObjectReadProc read = kind->reader;
+    std::unique_ptr<TObject> object(cls->createBlank());
+    read(object.get(), *Reader);
     return object.release();
-}
-
-const TStreamableInterface* TObjectStream::EntryForReading(const std::string& className) {
-    const std::uint64_t generation = RegistryGeneration();
-    if (readCache_.entry != nullptr && readCache_.generation == generation &&
-        readCache_.name == className)
-        return readCache_.entry;
-    const TStreamableInterface* entry = FindStreamableInterface(className);
-    // Anything else kept is dropped: its entry may be gone with an earlier generation.
-    readCache_ = entry->Name == className ? TReadCache{generation, className, entry, 0, nullptr, {}}
-                                          : TReadCache{};
-    return entry;
-}
-
-TObjectReadProc TObjectStream::ReaderFor(const TStreamableInterface& entry, std::uint16_t version) {
-    const bool cached = &entry == readCache_.entry;
-    if (cached && readCache_.proc != nullptr && readCache_.version == version)
-        return readCache_.proc;
-    const TObjectReadProc proc = entry.GetReader(version);
-    if (cached && proc != nullptr) {
-        readCache_.version = version;
-        readCache_.proc = proc;
-        readCache_.header = FrameHeader(readCache_.name, version);
-    }
-    return proc;
-}
-
-const TStreamableInterface* TObjectStream::EntryForWriting(const TObject& object) {
-    const std::uint64_t generation = RegistryGeneration();
-    const TClassRef cls = object.ClassType();
-    if (writeCache_.entry != nullptr && writeCache_.generation == generation &&
-        writeCache_.cls == cls)
-        return writeCache_.entry;
-    const TStreamableInterface* entry = FindStreamableInterface(cls->name);
-    writeCache_ =
-        entry->Name == cls->name ? TWriteCache{generation, cls, entry, nullptr, {}} : TWriteCache{};
-    return entry;
-}
-
-TObjectWriteProc TObjectStream::WriterFor(const TStreamableInterface& entry) {
-    const bool cached = &entry == writeCache_.entry;
-    if (cached && writeCache_.proc != nullptr) return writeCache_.proc;
-    const TObjectWriteProc proc = entry.GetWriter(entry.Version);
-    if (cached && proc != nullptr) {
-        writeCache_.proc = proc;
-        writeCache_.header = FrameHeader(entry.Name, entry.Version);
-    }
-    return proc;
 }
 
 void TObjectStream::WriteObject(TObject* object) {
     if (object == nullptr) throw EClassNotRegistered();  // nothing to name in a frame
     if (Depth >= kMaxDepth) throw EWriteError(kNestingTooDeep);
-    const TStreamableInterface* entry = EntryForWriting(*object);
     TNestingGuard guard(*this, TNestingGuard::kWriting);
-    if (entry == writeCache_.entry && writeCache_.proc != nullptr) {
-        Writer->Write(writeCache_.header.data(), writeCache_.header.size());
-    } else {
-        Writer->WriteMagic();
-        Writer->WriteText(entry->Name);
-        Writer->WriteUInt16(entry->Version);
-    }
-    const TObjectWriteProc write = WriterFor(*entry);
+    const TFrameKind& kind = frames_->ForWriting(object->ClassType());
+    const TObjectWriteProc write = kind.writer;  // nested frames may replace the kind
+    Writer->Write(kind.header.data(), kind.header.size());
+    // Only a class registered without writers has none: version 0 has no procedure.
+    if (write == nullptr) throw EClassVersionNotRegistered();
     write(object, *Writer);
     // Flushed here rather than by the release, so that a failing write is reported.
     if (guard.IsTopLevel()) Writer->Flush();
@@ -183,14 +108,15 @@ namespace {
 /// A whole file's bytes for one object stream that reads them once, front to back: the
 /// memory behind the reader goes back to the system as it moves on, so that the file's
 /// bytes and the objects made of them are not all held at once. The reader moves back
-/// only by what it read ahead, far less than what is kept behind it.
+/// only by what it read ahead, far less than what is kept behind it; were it to move
+/// further, the stream would raise EReadError rather than give it zeros.
 class TFileBytes : public TMemoryStream {
 public:
     std::size_t Read(void* buffer, std::size_t count) override {
         const std::size_t n = TMemoryStream::Read(buffer, count);
-        if (Position() - kKeptBehind >= released_ + kReleaseStep) {
-            released_ = Position() - kKeptBehind;
-            ReleaseBefore(released_);
+        if (Position() - kKeptBehind >= givenBack_ + kReleaseStep) {
+            givenBack_ = Position() - kKeptBehind;
+            ReleaseBefore(givenBack_);
         }
         return n;
     }
@@ -198,23 +124,26 @@ public:
 private:
     static constexpr std::int64_t kKeptBehind = std::int64_t{1} << 20;
     static constexpr std::int64_t kReleaseStep = std::int64_t{4} << 20;
-    std::int64_t released_ = 0;
+    std::int64_t givenBack_ = 0;
 };
 
 }  // namespace
 
 TObject* LoadObjectFromFile(const std::string& fileName, bool buffered) {
+    auto file = std::make_unique<TFileStream>(fileName, TFileStream::TMode::OpenRead);
     std::unique_ptr<TStream> stream;
-    if (buffered) {
+    // A pipe or a device may never end: it is read only as far as the frame goes.
+    if (buffered && file->SizeIsKnown()) {
         auto memory = std::make_unique<TFileBytes>();
         try {
-            memory->LoadFromFile(fileName);
+            memory->LoadFromStream(*file);
+            file.reset();  // closed before the parsing, as a whole-file load does
         } catch (const std::bad_alloc&) {
             throw EReadError(kOutOfMemory);
         }
         stream = std::move(memory);
     } else {
-        stream = std::make_unique<TFileStream>(fileName, TFileStream::TMode::OpenRead);
+        stream = std::move(file);
     }
     TObjectStream objects(std::move(stream));
     return objects.ReadObject();

@@ -9,6 +9,7 @@
 #include "persistence/Filer.h"
 #include "persistence/ObjPerst.h"
 
+class TFrameCache;
 class TObjectStream;
 
 /// The reader that reader procedures get: the primitives plus nested objects.
@@ -71,35 +72,8 @@ public:
 private:
     friend class TNestingGuard;
     TObject* ReadFrame();
-    // The registry's answers for the class of the last frame read and of the last one
-    // written: frames come in long runs of one class, and a lookup costs more than a small
-    // frame. Only exact-name hits are kept: the same name finds the same entry again
-    // while the registries stay (RegistryGeneration). Once the procedure is known too, the
-    // frame's header bytes are kept, so that the next frame of the class is told by one
-    // comparison and written by one copy.
-    const TStreamableInterface* EntryForReading(const std::string& className);
-    TObjectReadProc ReaderFor(const TStreamableInterface& entry, std::uint16_t version);
-    const TStreamableInterface* EntryForWriting(const TObject& object);
-    TObjectWriteProc WriterFor(const TStreamableInterface& entry);
 
-    struct TReadCache {
-        std::uint64_t generation = 0;
-        std::string name;
-        const TStreamableInterface* entry = nullptr;
-        std::uint16_t version = 0;
-        TObjectReadProc proc = nullptr;
-        std::string header;
-    };
-    struct TWriteCache {
-        std::uint64_t generation = 0;
-        TClassRef cls = nullptr;
-        const TStreamableInterface* entry = nullptr;
-        TObjectWriteProc proc = nullptr;
-        std::string header;
-    };
-    TReadCache readCache_;
-    TWriteCache writeCache_;
-
+    std::unique_ptr<TFrameCache> frames_;
     std::unique_ptr<TStream> Stream;
     std::unique_ptr<TObjectWriter> Writer;  // only while a write is in progress
     std::unique_ptr<TObjectReader> Reader;  // only while a read is in progress

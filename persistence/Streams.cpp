@@ -1,7 +1,9 @@
 #include "persistence/Streams.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -59,9 +61,24 @@ std::size_t WriteFully(int fd, const void* buffer, std::size_t count) {
     return done;
 }
 
-bool IsRegularFile(int fd) {
+/// A single read: what a pipe or device has at hand, without waiting for more. EReadError
+/// when the system fails the read.
+std::size_t ReadOnce(int fd, void* buffer, std::size_t count) {
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, count);
+        if (n >= 0) return static_cast<std::size_t>(n);
+        if (errno != EINTR) throw EReadError();
+    }
+}
+
+/// A regular file that says how long it is. The kernel's pseudo-files say 0, or a size
+/// unrelated to what reading them gives, whatever they hold.
+bool TellsItsSize(int fd) {
     struct stat st {};
-    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return false;
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) != 0) return true;
+    return fs.f_type != PROC_SUPER_MAGIC && fs.f_type != SYSFS_MAGIC;
 }
 
 /// Closes the descriptor when it goes out of scope.
@@ -97,13 +114,14 @@ TFileStream::TFileStream(const std::string& fileName, TMode mode) {
         fd_ = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd_ < 0) throw EFCreateError(fileName);
     }
-    isRegular_ = IsRegularFile(fd_);
+    sizeKnown_ = TellsItsSize(fd_);
 }
 
 TFileStream::~TFileStream() { ::close(fd_); }
 
 std::size_t TFileStream::Read(void* buffer, std::size_t count) {
-    return ReadFully(fd_, buffer, count);
+    // A pipe may hold a whole frame and stay open: waiting for a full buffer could be forever.
+    return sizeKnown_ ? ReadFully(fd_, buffer, count) : ReadOnce(fd_, buffer, count);
 }
 
 std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
@@ -126,6 +144,7 @@ std::int64_t TFileStream::Size() const {
 // TMemoryStream
 
 std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
+    if (position_ < released_) throw EReadError();  // those bytes are gone
     if (position_ >= Size()) return 0;
     const std::size_t n = std::min(count, static_cast<std::size_t>(Size() - position_));
     std::memcpy(buffer, data_.Data() + position_, n);
@@ -144,6 +163,7 @@ std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
 
 std::int64_t TMemoryStream::Seek(std::int64_t offset) {
     if (offset < -position_ || offset > INT64_MAX - position_) return -1;
+    if (position_ + offset < released_) throw EReadError();
     position_ += offset;
     return position_;
 }
@@ -154,21 +174,27 @@ void TMemoryStream::SetSize(std::size_t size) {
 }
 
 void TMemoryStream::ReleaseBefore(std::int64_t position) {
-    if (position > 0) data_.ReleaseBefore(static_cast<std::size_t>(position));
+    if (position <= released_) return;
+    released_ = position;
+    data_.ReleaseBefore(static_cast<std::size_t>(position));
 }
 
 void TMemoryStream::LoadFromFile(const std::string& fileName) {
-    TFd file(OpenForReading(fileName));
+    TFileStream file(fileName, TFileStream::TMode::OpenRead);
+    LoadFromStream(file);
+}
+
+void TMemoryStream::LoadFromStream(TStream& source) {
     TByteBlock content;
-    struct stat st {};
-    if (::fstat(file.Get(), &st) == 0 && S_ISREG(st.st_mode)) {
-        content.Reserve(static_cast<std::size_t>(st.st_size));
-        content.Resize(static_cast<std::size_t>(st.st_size));
-        if (ReadFully(file.Get(), content.Data(), content.Size()) != content.Size())
+    if (source.SizeIsKnown()) {
+        const std::int64_t left = std::max<std::int64_t>(source.Size() - source.Position(), 0);
+        content.Reserve(static_cast<std::size_t>(left));
+        content.Resize(static_cast<std::size_t>(left));
+        if (left > 0 && source.Read(content.Data(), content.Size()) != content.Size())
             throw EReadError();
     } else {
         std::uint8_t chunk[65536];  // a pipe or device tells its size only by ending
-        while (const std::size_t n = ReadFully(file.Get(), chunk, sizeof chunk)) {
+        while (const std::size_t n = source.Read(chunk, sizeof chunk)) {
             const std::size_t end = content.Size();
             content.Resize(end + n);
             std::memcpy(content.Data() + end, chunk, n);
@@ -176,6 +202,7 @@ void TMemoryStream::LoadFromFile(const std::string& fileName) {
     }
     data_.Swap(content);
     position_ = 0;
+    released_ = 0;
 }
 
 void TMemoryStream::SaveToFile(const std::string& fileName) const {

@@ -25,8 +25,15 @@ public:
     virtual std::int64_t Position() const = 0;
     virtual std::int64_t Size() const = 0;
     /// Whether Size() is the number of bytes a reader can still get from the
-    /// start: false for pipes and devices, whose end shows only when reached.
+    /// start: false for pipes, devices and the kernel's pseudo-files, whose end
+    /// shows only when reached.
     virtual bool SizeIsKnown() const { return true; }
+    /// The whole content, Size() bytes, when the stream lies in memory; none
+    /// otherwise. Valid until the next write or change of size.
+    virtual const std::uint8_t* Memory() const { return nullptr; }
+
+    /// Moves the position to position bytes from the start, as Seek does.
+    std::int64_t SetPosition(std::int64_t position) { return Seek(position - Position()); }
 };
 
 /// A stream over a file opened by name; the file is closed with the stream.
@@ -46,11 +53,12 @@ public:
     std::int64_t Seek(std::int64_t offset) override;
     std::int64_t Position() const override;
     std::int64_t Size() const override;
-    bool SizeIsKnown() const override { return isRegular_; }
+    /// True only for a regular file on a disk that tells its size.
+    bool SizeIsKnown() const override { return sizeKnown_; }
 
 private:
     int fd_ = -1;
-    bool isRegular_ = false;
+    bool sizeKnown_ = false;
 };
 
 /// A stream over a block of memory that grows as it is written.
@@ -59,28 +67,34 @@ class TMemoryStream : public TStream {
 public:
     TMemoryStream() = default;
 
+    /// EReadError ("Stream read error") at a position before the mark of ReleaseBefore.
     std::size_t Read(void* buffer, std::size_t count) override;
-    /// Writing past the end grows the block, at least doubling its room, so that
-    /// writing n bytes in small pieces costs O(n); a large block grows without copying.
+    /// Writing past the end grows the block, at least doubling its room, so that writing
+    /// n bytes in small pieces costs O(n); a large block grows without copying.
     std::size_t Write(const void* buffer, std::size_t count) override;
+    /// EReadError ("Stream read error") for a target before the mark of ReleaseBefore.
     std::int64_t Seek(std::int64_t offset) override;
     std::int64_t Position() const override { return position_; }
     std::int64_t Size() const override { return static_cast<std::int64_t>(data_.Size()); }
 
     /// The whole content; valid until the next write or SetSize.
     std::uint8_t* Memory() { return data_.Data(); }
-    const std::uint8_t* Memory() const { return data_.Data(); }
+    const std::uint8_t* Memory() const override { return data_.Data(); }
     /// New bytes are zero; the position is kept, even beyond the new end.
     void SetSize(std::size_t size);
-    /// Gives the memory of the bytes before position back to the system, in large pieces
-    /// and only for a large stream, for one read once from front to back: those bytes read
-    /// as zero afterwards. Size and position are kept.
+    /// For a stream read once from front to back: the bytes before position are done
+    /// with, and a large stream gives their memory back to the system in large pieces.
+    /// From then on reading there or seeking there raises EReadError ("Stream read
+    /// error"), and Memory() may show zeros there. Size and position are kept.
     void ReleaseBefore(std::int64_t position);
-    /// Replaces the content with the whole file, read at once; the position
-    /// goes to the start. EFOpenError when the file cannot be opened, EReadError
-    /// ("Stream read error") when it cannot be read completely. On failure the
-    /// content is as it was.
+    /// Replaces the content with the whole file, as LoadFromStream does. EFOpenError
+    /// ("Cannot open file %s") when the file cannot be opened.
     void LoadFromFile(const std::string& fileName);
+    /// Replaces the content with the rest of source, from its position to its end, and
+    /// moves the position to the start. A source that knows its size is read at once into
+    /// a block of that size. EReadError ("Stream read error") when the source fails or
+    /// ends early. On failure the content is as it was.
+    void LoadFromStream(TStream& source);
     /// Writes the whole content to the file so that it is either the new
     /// content or left as it was: see WriteFileAtomically.
     void SaveToFile(const std::string& fileName) const;
@@ -90,6 +104,7 @@ private:
 
     TByteBlock data_;
     std::int64_t position_ = 0;
+    std::int64_t released_ = 0;  // bytes before here are given back
 };
 
 /// Replaces the file's content with the size bytes at data, or leaves the file

@@ -42,6 +42,18 @@ void TBucket::SetData(std::uint16_t size, const void* value) {
     data_ = std::move(bytes);
 }
 
+TExtendedBucket::TExtendedBucket(long double value) : TBucket(kBlank) {
+    std::uint8_t bytes[kExtendedBytes];
+    ExtendedToBytes(value, bytes);
+    SetData(kExtendedBytes, bytes);
+}
+
+long double TExtendedBucket::Value() const {
+    std::uint8_t bytes[kExtendedBytes] = {};
+    if (Size() > 0) std::memcpy(bytes, Data(), std::min<std::size_t>(Size(), kExtendedBytes));
+    return ExtendedFromBytes(bytes);
+}
+
 namespace {
 
 // Both arguments are checked before either is read, so a wrong one yields no result.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "containers/ObjType.h"
+#include "values/ExtendedBytes.h"
 #include "values/Real48.h"
 
 /// A string paired with an optional object. Compare functions look only at Str.
@@ -102,7 +103,8 @@ DECLARE_TYPED_BUCKET(TIntegerBucket, std::int32_t, std::int32_t, 4)
 DECLARE_TYPED_BUCKET(TLongIntBucket, std::int32_t, std::int32_t, 4)
 DECLARE_TYPED_BUCKET(TByteBucket, std::uint8_t, std::uint8_t, 1)
 DECLARE_TYPED_BUCKET(TWordBucket, std::uint16_t, std::uint16_t, 2)
-DECLARE_TYPED_BUCKET(TCharBucket, unsigned char, char, 1)
+// A character is its code, 0..255, as it orders.
+DECLARE_TYPED_BUCKET(TCharBucket, unsigned char, unsigned char, 1)
 // The boolean kinds keep the raw integer: any non-zero byte pattern may come from a stream.
 DECLARE_TYPED_BUCKET(TBooleanBucket, std::uint8_t, bool, 1)
 DECLARE_TYPED_BUCKET(TWordBoolBucket, std::uint16_t, bool, 2)
@@ -110,11 +112,23 @@ DECLARE_TYPED_BUCKET(TLongBoolBucket, std::uint32_t, bool, 4)
 DECLARE_TYPED_BUCKET(TRealBucket, Real48, Real48, 6)
 DECLARE_TYPED_BUCKET(TSingleBucket, float, float, 4)
 DECLARE_TYPED_BUCKET(TDoubleBucket, double, double, 8)
-DECLARE_TYPED_BUCKET(TExtendedBucket, long double, long double, 10)  // x87 80-bit
 DECLARE_TYPED_BUCKET(TCompBucket, std::int64_t, std::int64_t, 8)
 DECLARE_TYPED_BUCKET(TDateTimeBucket, double, double, 8)  // days since 1899-12-30
 
 #undef DECLARE_TYPED_BUCKET
+
+/// An 80-bit extended real, held as its 10 bytes (values/ExtendedBytes.h).
+class TExtendedBucket : public TBucket {
+    DECLARE_CLASS()
+public:
+    explicit TExtendedBucket(long double value);
+    /// A bucket shorter than 10 bytes (only a stream can make one) reads its missing high
+    /// bytes as zero.
+    long double Value() const;
+
+protected:
+    explicit TExtendedBucket(TBlank) : TBucket(kBlank) {}
+};
 
 // Compare functions. Each raises EInvalidCast ("Invalid class typecast") unless both
 // arguments are present and of its class or a subclass.

@@ -25,47 +25,7 @@ constexpr std::uint64_t kSignificandCarry = std::uint64_t{1} << (kFractionBits +
 constexpr int kMinExponent = -128;
 constexpr int kOverflowExponent = 127;
 
-struct TExtendedParts {
-    std::uint64_t significand;
-    std::uint16_t signAndExponent;
-};
-
-TExtendedParts SplitExtended(long double value) {
-    TExtendedParts parts{};
-    std::memcpy(&parts.significand, &value, sizeof parts.significand);
-    std::memcpy(&parts.signAndExponent, reinterpret_cast<const char*>(&value) + 8,
-                sizeof parts.signAndExponent);
-    return parts;
-}
-
-TExtendedParts ExtendedPartsOf(const std::uint8_t* bytes) {
-    TExtendedParts parts{};
-    std::memcpy(&parts.significand, bytes, sizeof parts.significand);
-    std::memcpy(&parts.signAndExponent, bytes + 8, sizeof parts.signAndExponent);
-    return parts;
-}
-
-long double JoinExtended(TExtendedParts parts) {
-    long double value = 0;  // also clears the padding beyond the 10 bytes
-    std::memcpy(&value, &parts.significand, sizeof parts.significand);
-    std::memcpy(reinterpret_cast<char*>(&value) + 8, &parts.signAndExponent,
-                sizeof parts.signAndExponent);
-    return value;
-}
-
 /// The narrowing itself, on the parts of the extended value.
-Real48 Narrow(TExtendedParts parts);
-
-}  // namespace
-
-Real48 Real48::FromExtended(long double value) { return Narrow(SplitExtended(value)); }
-
-Real48 Real48::FromExtendedBytes(const std::uint8_t* bytes) {
-    return Narrow(ExtendedPartsOf(bytes));
-}
-
-namespace {
-
 Real48 Narrow(TExtendedParts parts) {
     const bool negative = (parts.signAndExponent & 0x8000) != 0;
     const int biased = parts.signAndExponent & kExtendedMaxExponent;
@@ -101,25 +61,16 @@ Real48 Narrow(TExtendedParts parts) {
 
 }  // namespace
 
+Real48 Real48::FromExtended(long double value) { return Narrow(ExtendedPartsOf(value)); }
+
+Real48 Real48::FromExtendedBytes(const std::uint8_t* bytes) {
+    return Narrow(ExtendedPartsFromBytes(bytes));
+}
+
 Real48 Real48::FromBytes(const std::array<std::uint8_t, 6>& bytes) noexcept {
     Real48 result;
     result.bytes_ = bytes;
     return result;
 }
 
-namespace {
-
-TExtendedParts WidenToParts(const std::array<std::uint8_t, 6>& bytes) {
-    if (bytes[0] == 0) return {};  // 0.0L
-    std::uint64_t fraction = bytes[5] & 0x7F;
-    for (int i = 4; i >= 1; --i) fraction = (fraction << 8) | bytes[i];
-    TExtendedParts parts{};
-    parts.significand = (kHiddenBit | fraction) << kDroppedBits;
-    parts.signAndExponent = static_cast<std::uint16_t>(bytes[0] - kReal48Bias + kExtendedBias);
-    if ((bytes[5] & 0x80) != 0) parts.signAndExponent |= 0x8000;
-    return parts;
-}
-
-}  // namespace
-
-long double Real48::ToExtended() const noexcept { return JoinExtended(WidenToParts(bytes_)); }
+long double Real48::ToExtended() const noexcept { return ExtendedFromParts(Widened()); }

@@ -7,10 +7,8 @@
 #include <compare>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 
-static_assert(std::numeric_limits<long double>::digits == 64,
-              "Real48 widens exactly only into the x87 80-bit extended format");
+#include "values/ExtendedBytes.h"
 
 /// Byte 0: biased exponent e (bias 129; e = 0 means 0 whatever the other bytes hold).
 /// Bytes 1-5: 39 fraction bits, least significant byte first (bytes 1..4 and the low 7 bits
@@ -39,19 +37,7 @@ public:
     long double ToExtended() const noexcept;
     /// The 10 bytes that ToExtended()'s value is stored as, written to bytes.
     void ToExtendedBytes(std::uint8_t* bytes) const noexcept {
-        std::uint64_t significand = 0;  // 0 widens to +0.0, all bits clear
-        std::uint16_t signAndExponent = 0;
-        if (bytes_[0] != 0) {
-            std::uint64_t low = 0;  // the fraction and the sign, as in ToDouble
-            std::memcpy(&low, &bytes_[1], 5);
-            constexpr int kFractionBits = 39;
-            constexpr std::uint64_t kHiddenBit = std::uint64_t{1} << kFractionBits;
-            significand = (kHiddenBit | (low & (kHiddenBit - 1))) << (63 - kFractionBits);
-            signAndExponent = static_cast<std::uint16_t>(((low >> kFractionBits) << 15) |
-                                                         (bytes_[0] + (16383 - 129)));
-        }
-        std::memcpy(bytes, &significand, 8);
-        std::memcpy(bytes + 8, &signAndExponent, 2);
+        ExtendedPartsToBytes(Widened(), bytes);
     }
 
     /// Also exact: a 40-bit significand and an exponent within +-128 fit a double.
@@ -83,6 +69,18 @@ public:
     }
 
 private:
+    /// The exact widening, as the parts of an extended value.
+    TExtendedParts Widened() const noexcept {
+        if (bytes_[0] == 0) return {};  // 0 widens to +0.0, all bits clear
+        std::uint64_t low = 0;          // the fraction and the sign, as in ToDouble
+        std::memcpy(&low, &bytes_[1], 5);
+        constexpr int kFractionBits = 39;
+        constexpr std::uint64_t kHiddenBit = std::uint64_t{1} << kFractionBits;
+        return {(kHiddenBit | (low & (kHiddenBit - 1))) << (63 - kFractionBits),
+                static_cast<std::uint16_t>(((low >> kFractionBits) << 15) |
+                                           (bytes_[0] + (16383 - 129)))};
+    }
+
     std::array<std::uint8_t, 6> bytes_{};
 };
 

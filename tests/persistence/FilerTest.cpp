@@ -80,6 +80,15 @@ TEST(Magic, IsTpf0) {
               "Invalid stream format");
 }
 
+TEST(FrameHeader, IsWhatTheWritersPrimitivesWrite) {
+    EXPECT_EQ(BytesOf(EncodeFrameHeader("TInteger", 1)), FrameHeader("TInteger"));
+    for (const std::string& name : {std::string(255, 'n'), std::string(256, 'n')}) {
+        EXPECT_EQ(BytesOf(EncodeFrameHeader(name, 0x0102)), Written([&](TWriter& w) {
+                      w.WriteMagic(), w.WriteText(name), w.WriteUInt16(0x0102);
+                  }));
+    }
+}
+
 TEST(Reader, ReleaseGivesBackTheReadAheadAndTheEndIsAReadError) {
     auto stream = MemoryOf(TBytes(5000, 7));
     TBytes chunk(4100);

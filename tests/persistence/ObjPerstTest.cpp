@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "containers/ObjArray.h"
 #include "persistence/ObjPerst.h"
 #include "tests/persistence/StreamBytes.h"
@@ -21,9 +23,31 @@ public:
     }
 };
 
+/// Registered in the order test only, under their own names.
+template <int N>
+class TPlaced : public TObject {
+    DECLARE_CLASS()
+public:
+    explicit TPlaced(TBlank) {}
+};
+
+class TAbstract : public TObject {
+    DECLARE_CLASS()
+};
+
 }  // namespace
 
 IMPLEMENT_CLASS(TTwoVersions, TObject)
+template <>
+const TClass TPlaced<1>::classRecord_{"TPlacedA", TObject::StaticClass(),
+                                      []() -> TObject* { return new TPlaced(kBlank); }};
+template <>
+const TClass TPlaced<2>::classRecord_{"TPlacedB", TObject::StaticClass(),
+                                      []() -> TObject* { return new TPlaced(kBlank); }};
+template <>
+const TClass TPlaced<3>::classRecord_{"TPlacedC", TObject::StaticClass(),
+                                      []() -> TObject* { return new TPlaced(kBlank); }};
+IMPLEMENT_ABSTRACT_CLASS(TAbstract, TObject)
 
 namespace {
 
@@ -81,6 +105,55 @@ TEST(ClassRegistry, NamesEqualUnderTheCollationFindTheEntry) {
     // The collation ignores a control character: the exact index misses and
     // the collation search still finds the class.
     EXPECT_EQ(GetStreamableClass(std::string("TArray\x01", 7)), TArray::StaticClass());
+}
+
+TEST(ClassRegistry, RefusesWhatTheStreamCouldNotReadIntoOrCall) {
+    const int count = StreamableRegistry()->Count();
+    EXPECT_EQ(MessageOf<EInvalidObjectType>(
+                  [] { RegisterStreamableClass(TAbstract::StaticClass(), {&ReadV1}, {&WriteV1}); }),
+              "Invalid object type in TContainer");
+    EXPECT_THROW(RegisterStreamableClass(nullptr, {}, {}), EInvalidObjectType);
+    EXPECT_THROW(RegisterStreamableClass(TPlaced<1>::StaticClass(), {nullptr}, {&WriteV1}),
+                 EInvalidObjectType);
+    EXPECT_THROW(RegisterStreamableClass(TPlaced<1>::StaticClass(), {&ReadV1}, {nullptr}),
+                 EInvalidObjectType);
+    EXPECT_EQ(StreamableRegistry()->Count(), count);
+    EXPECT_THROW(FindStreamableInterface("TAbstract"), EClassNotRegistered);
+}
+
+template <class Entry>
+std::vector<std::string> NamesFrom(TUnorderedList* registry, const std::string& first) {
+    std::vector<std::string> names = FirstNames<Entry>(registry, registry->Count());
+    names.erase(names.begin(), std::find(names.begin(), names.end(), first));
+    return names;
+}
+
+TCompareResult CompareForB(TObject*, TObject*) { return crGreater; }
+TCompareResult CompareForA(TObject*, TObject*) { return crLess; }
+
+// A lookup moves the marker, and the next registration goes in right after it; the
+// name of a function is still the first met from the front.
+TEST(Registries, RegistrationGoesAfterTheMarkerAndLookupsAnswerAsTheWalk) {
+    RegisterCompareFunc("CompareA", &CompareForA);
+    RegisterCompareFunc("CompareB", &CompareForB);
+    EXPECT_EQ(GetCompareFunc("CompareA"), &CompareForA);
+    RegisterCompareFunc("CompareC", &CompareForB);
+    EXPECT_EQ(NamesFrom<TCompareFuncEntry>(CompareFuncRegistry(), "CompareA"),
+              (std::vector<std::string>{"CompareA", "CompareC", "CompareB"}));
+    EXPECT_EQ(GetCompareFuncName(&CompareForB), "CompareC");
+    EXPECT_EQ(static_cast<TCompareFuncEntry*>(CompareFuncRegistry()->GetCurrent())->Name,
+              "CompareC");
+    EXPECT_EQ(GetCompareFunc("CompareB"), &CompareForB);
+
+    RegisterStreamableClass(TPlaced<1>::StaticClass(), {&ReadV1}, {&WriteV1});
+    RegisterStreamableClass(TPlaced<2>::StaticClass(), {&ReadV1}, {&WriteV1});
+    EXPECT_EQ(GetStreamableClass("TPlacedA"), TPlaced<1>::StaticClass());
+    RegisterStreamableClass(TPlaced<3>::StaticClass(), {&ReadV1}, {&WriteV1});
+    EXPECT_EQ(NamesFrom<TStreamableInterface>(StreamableRegistry(), "TPlacedA"),
+              (std::vector<std::string>{"TPlacedA", "TPlacedC", "TPlacedB"}));
+    EXPECT_EQ(GetStreamableClass("TPlacedB"), TPlaced<2>::StaticClass());
+    EXPECT_EQ(static_cast<TStreamableInterface*>(StreamableRegistry()->GetCurrent())->Name,
+              "TPlacedB");
 }
 
 TEST(ClassRegistry, EachVersionHasItsOwnProcedures) {

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -7,11 +8,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <future>
+#include <thread>
 
 #include "containers/ObjArray.h"
 #include "containers/ObjStack.h"
+#include "persistence/LibRecords.h"
 #include "persistence/ObjStream.h"
 #include "tests/persistence/StreamBytes.h"
 #include "values/ObjBuckt.h"
@@ -59,6 +65,48 @@ TEST(ObjectFrame, TwoTopLevelFramesOnOneStreamReadBackInOrder) {
     EXPECT_EQ(As<TIntegerBucket>(a.get())->Value(), 1);
     EXPECT_EQ(As<TWordBucket>(b.get())->Value(), 2);
     EXPECT_EQ(reading.GetStream()->Position(), reading.GetStream()->Size());
+}
+
+// What one stream remembers of a class must not answer for another class, version or
+// registry.
+TEST(ObjectFrame, AlternatingClassesAndVersionsOnOneStreamEachGetTheirOwn) {
+    TWordBucket word(2);
+    TBytes version2 = kBucket1000;
+    version2[20] = 2;
+    TObjectStream objects(MemoryOf(kBucket1000 + FrameOf(&word) + kBucket1000 + version2 +
+                                   FrameOf(&word) + kBucket1000));
+    std::vector<std::string> seen;
+    for (int i = 0; i < 6; ++i) {
+        try {
+            std::unique_ptr<TObject> object(objects.ReadObject());
+            seen.push_back(object->ClassName());
+        } catch (const EClassVersionNotRegistered&) {
+            seen.push_back("version 2");
+            objects.GetStream()->Seek(6);  // over the record of the frame refused
+        }
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"TIntegerBucket", "TWordBucket", "TIntegerBucket",
+                                              "version 2", "TWordBucket", "TIntegerBucket"}));
+}
+
+int freshReads = 0;
+void CountedBucketRead(TObject* bucket, TObjectReader& reader) {
+    ++freshReads;
+    ReadBucketRecord(bucket, reader);
+}
+
+[[noreturn]] void ReadOnAcrossAShutdown() {
+    TObjectStream objects(MemoryOf(kBucket1000 + kBucket1000));
+    delete objects.ReadObject();
+    ShutdownRegistries();
+    RegisterStreamableClass(TIntegerBucket::StaticClass(), {&CountedBucketRead},
+                            {&WriteBucketRecord});
+    delete objects.ReadObject();
+    std::_Exit(freshReads == 1 ? 0 : 1);
+}
+
+TEST(ObjectFrame, NothingRememberedOutlivesTheRegistries) {
+    EXPECT_EXIT(ReadOnAcrossAShutdown(), ::testing::ExitedWithCode(0), "");
 }
 
 /// The failure's text, after checking that it left the object stream usable.
@@ -180,6 +228,62 @@ TEST(ObjectFiles, LargeFilesRoundTripWhole) {
     const auto* loaded = As<TMemoryStream>(read.get());
     ASSERT_EQ(loaded->Size(), big.Size());
     EXPECT_EQ(std::memcmp(loaded->Memory(), big.Memory(), kSize), 0);
+}
+
+// In a child process, with a bound on memory where the build allows one: loading a device
+// whole would take all there is.
+[[noreturn]] void LoadEndlessAndPseudoFiles() {
+    ::alarm(60);
+    if (!kHeapOnlyMemory) {  // AddressSanitizer needs far more address space than it uses
+        const rlimit limit{1u << 30, 1u << 30};
+        ::setrlimit(RLIMIT_AS, &limit);
+    }
+    bool allFailedAtTheSignature = true;
+    for (const char* path : {"/dev/zero", "/proc/self/status"}) {
+        for (bool buffered : {true, false}) {
+            const std::string message =
+                MessageOf<EReadError>([&] { delete LoadObjectFromFile(path, buffered); });
+            std::fprintf(stderr, "%s %d: %s\n", path, buffered, message.c_str());
+            allFailedAtTheSignature &= message == "Invalid stream format";
+        }
+    }
+    std::_Exit(allFailedAtTheSignature ? 0 : 1);
+}
+
+TEST(ObjectFiles, DevicesAndPseudoFilesAreReadOnlyAsFarAsTheFrameGoes) {
+    EXPECT_EXIT(LoadEndlessAndPseudoFiles(), ::testing::ExitedWithCode(0), "");
+}
+
+// The writer keeps the pipe open after the frame: a load that waited for the end would
+// only return when the writer gives up.
+TEST(ObjectFiles, FifoCarryingAFrameLoadsWhileItsWriterStaysOpen) {
+    TTempDir dir;
+    const std::string fifo = dir.Path("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    TMemoryStream big;  // more than a pipe holds: the writer waits for the reader
+    big.SetSize(200000);
+    for (int i = 0; i < 200000; ++i) big.Memory()[i] = static_cast<std::uint8_t>(i % 253);
+    const TBytes frame = FrameOf(&big);
+    std::promise<void> loaded;
+    bool writerGaveUp = false;
+    std::thread writer([&, done = loaded.get_future()] {
+        const int fd = ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
+        for (std::size_t at = 0; fd >= 0 && at < frame.size();) {
+            const ssize_t n = ::write(fd, frame.data() + at, frame.size() - at);
+            if (n <= 0) break;
+            at += static_cast<std::size_t>(n);
+        }
+        writerGaveUp = done.wait_for(std::chrono::seconds(20)) != std::future_status::ready;
+        if (fd >= 0) ::close(fd);
+    });
+    std::unique_ptr<TObject> read;
+    EXPECT_NO_THROW(read.reset(LoadObjectFromFile(fifo, true)));
+    loaded.set_value();
+    writer.join();
+    EXPECT_FALSE(writerGaveUp);
+    const auto* memory = As<TMemoryStream>(read.get());
+    ASSERT_NE(memory, nullptr);
+    EXPECT_EQ(ContentOf(memory), ContentOf(&big));
 }
 
 TEST(ObjectFiles, OpenAndCreateFailuresNameTheFile) {

@@ -31,8 +31,7 @@ std::unique_ptr<TMemoryStream> MemoryOf(const TBytes& bytes) {
 }
 
 TBytes ContentOf(const TStream* memoryStream) {
-    const auto* memory = static_cast<const TMemoryStream*>(memoryStream);
-    return TBytes(memory->Memory(), memory->Memory() + memory->Size());
+    return TBytes(memoryStream->Memory(), memoryStream->Memory() + memoryStream->Size());
 }
 
 TBytes FrameOf(TObject* object) {

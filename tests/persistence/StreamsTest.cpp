@@ -2,8 +2,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <set>
 
+#include "persistence/Filer.h"
 #include "persistence/Streams.h"
 #include "tests/persistence/StreamBytes.h"
 
@@ -19,6 +21,48 @@ TEST(MemoryStream, WritesAtItsPositionAndRefusesSeeksBeforeTheStart) {
     EXPECT_EQ(stream.Position(), 6);
     char out[8];
     EXPECT_EQ(stream.Read(out, sizeof out), 0u);
+}
+
+// Memory given back behind a reader reads as zeros: reaching it must be an error instead.
+TEST(MemoryStream, ReadsAndSeeksBelowTheReleasedMarkAreErrors) {
+    constexpr std::int64_t kMark = 6 << 20;  // beyond a huge page, so memory really goes back
+    TMemoryStream stream;
+    stream.SetSize(8 << 20);
+    std::memset(stream.Memory(), 7, 8 << 20);
+    stream.SetPosition(kMark + 100);
+    stream.ReleaseBefore(kMark);
+    EXPECT_EQ(MessageOf<EReadError>([&] { stream.Seek(-101); }), "Stream read error");
+    EXPECT_THROW(stream.SetPosition(0), EReadError);
+    EXPECT_EQ(stream.Position(), kMark + 100);
+    EXPECT_EQ(stream.SetPosition(kMark), kMark);
+    std::uint8_t byte = 0;
+    EXPECT_EQ(stream.Read(&byte, 1), 1u);
+    EXPECT_EQ(byte, 7);
+    // A reader that read ahead and is sent back behind the mark reports it.
+    stream.SetPosition(kMark + 10);
+    TReader reader(&stream);
+    reader.ReadBytes(&byte, 1);
+    stream.ReleaseBefore(kMark + 1000);
+    EXPECT_EQ(MessageOf<EReadError>([&] { reader.GiveBackReadAhead(); }), "Stream read error");
+}
+
+TEST(Streams, AbsolutePositionsAndBytesInMemoryThroughTheBaseClass) {
+    TTempDir dir;
+    WriteFileBytes(dir.Path("f"), BytesOf("abcdef"));
+    TFileStream file(dir.Path("f"), TFileStream::TMode::OpenRead);
+    auto memory = MemoryOf(BytesOf("abcdef"));
+    for (TStream* stream : {static_cast<TStream*>(&file), static_cast<TStream*>(memory.get())}) {
+        stream->Seek(5);
+        EXPECT_EQ(stream->SetPosition(2), 2);
+        char c = 0;
+        stream->Read(&c, 1);
+        EXPECT_EQ(c, 'c');
+        EXPECT_EQ(stream->SetPosition(-1), -1);
+        EXPECT_EQ(stream->Position(), 3);
+    }
+    const TStream* inMemory = memory.get();
+    EXPECT_EQ(inMemory->Memory(), memory->Memory());
+    EXPECT_EQ(static_cast<const TStream&>(file).Memory(), nullptr);
 }
 
 TEST(MemoryStream, GrowsGeometricallyUnderSmallWrites) {

@@ -1,6 +1,7 @@
 // stmtool as a user runs it: a subprocess with arguments, standard input, output, error
 // output and exit status, on files written by it or crafted byte by byte.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -35,9 +36,11 @@ std::string Quoted(const std::string& arg) {
 
 class StmTool : public ::testing::Test {
 protected:
-    TRun Run(const std::vector<std::string>& args, const std::string& input = "") {
+    /// shellFirst runs in the same shell before the tool, such as a limit for it.
+    TRun Run(const std::vector<std::string>& args, const std::string& input = "",
+             const std::string& shellFirst = "") {
         std::ofstream(dir_.Path("stdin"), std::ios::binary) << input;
-        std::string command = Quoted(STMTOOL_PATH);
+        std::string command = shellFirst + Quoted(STMTOOL_PATH);
         for (const std::string& arg : args) command += " " + Quoted(arg);
         command += " <" + Quoted(dir_.Path("stdin")) + " >" + Quoted(dir_.Path("stdout")) + " 2>" +
                    Quoted(dir_.Path("stderr"));
@@ -149,6 +152,18 @@ TEST_F(StmToolShow, CaptionsDecodedFromWindows1252WeightsInTheirShortestForm) {
               "{\"caption\": \"?\", \"x\": -2147483648, \"y\": 2147483647}], "
               "\"edges\": [{\"from\": 1, \"to\": 2, \"weight\": 3}, "
               "{\"from\": 2, \"to\": 1, \"weight\": 0.10000000000002274}]}\n");
+}
+
+TEST_F(StmToolShow, ReadsAGraphFromAFifo) {
+    const std::string file = File(Graph(TwoPoints(), Matrix({{0, 3}, {0, 0}})));
+    const std::string fifo = dir_.Path("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const TRun run = Run({"show", fifo}, "", "cat " + Quoted(file) + " >" + Quoted(fifo) + " & ");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, R"({"nodes": [{"caption": "A", "x": 1, "y": 2}, )"
+                       R"({"caption": "B", "x": 3, "y": 4}], )"
+                       R"("edges": [{"from": 1, "to": 2, "weight": 3}]})"
+                       "\n");
 }
 
 TEST_F(StmToolShow, PlainNodesHaveNoPosition) {
@@ -297,6 +312,15 @@ TEST_F(StmToolErrors, CompareIntegerOnAnotherClassReachesStderr) {
     const TRun run = Run({"show", File(Graph(TwoPoints(), Array(kOuterHeader, {strings})))});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Invalid class typecast\n");
+}
+
+TEST_F(StmToolErrors, EndlessDeviceFailsAtItsSignature) {
+    // Bounded where the build allows, so that reading the device whole fails fast
+    // instead of taking the machine's memory; AddressSanitizer needs the address space.
+    const std::string limit = kHeapOnlyMemory ? "" : "ulimit -v 1048576; ";
+    const TRun run = Run({"show", "/dev/zero"}, "", limit);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Invalid stream format\n");
 }
 
 TEST_F(StmToolErrors, FailedSavesReportAndLeaveTheFile) {

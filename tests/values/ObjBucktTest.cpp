@@ -58,6 +58,7 @@ TEST(BucketOrder, SignedUnsignedAndCharacterKinds) {
     EXPECT_EQ((Compare<TCompBucket, std::int64_t>(CompareCompBucket, -(std::int64_t{1} << 40), 1)),
               crLess);
     EXPECT_EQ((Compare<TCharBucket, char>(CompareCharBucket, '\xE9', 'a')), crGreater);
+    EXPECT_EQ(TCharBucket('\xE9').Value(), 0xE9);  // its code, as it orders
     const auto minusOne = Filled<TShortIntBucket>({0xFF}), one = Filled<TShortIntBucket>({0x01});
     EXPECT_EQ(CompareShortIntBucket(minusOne.get(), one.get()), crLess);
     const auto high = Filled<TByteBucket>({0xFF}), low = Filled<TByteBucket>({0x01});
