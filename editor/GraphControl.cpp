@@ -29,7 +29,7 @@ TGraphControl::TGraphControl(QWidget* parent) : QWidget(parent) {
     setCursor(Qt::ArrowCursor);
 }
 
-void TGraphControl::Show(const TViewChanges& changes) {
+void TGraphControl::ShowChanges(const TViewChanges& changes) {
     const Qt::CursorShape mode = view_.IsPathMode() ? Qt::CrossCursor : Qt::ArrowCursor;
     if (cursor().shape() != mode) setCursor(mode);
     if (changes.NeedsRepaint) repaint();
@@ -50,7 +50,7 @@ void TGraphControl::mousePressEvent(QMouseEvent* event) {
     // A press that raises ends there: no repaint and no notification. The view leaves
     // path mode only once the search has returned, so the cursor still shows the mode.
     RunGuarded([&] {
-        Show(view_.GraphControlMouseDown(*button, at.x(), at.y()));
+        ShowChanges(view_.GraphControlMouseDown(*button, at.x(), at.y()));
         emit Click();
     });
 }
@@ -58,5 +58,5 @@ void TGraphControl::mousePressEvent(QMouseEvent* event) {
 void TGraphControl::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     const bool leftHeld = event->buttons().testFlag(Qt::LeftButton);
-    RunGuarded([&] { Show(view_.GraphControlMouseMove(leftHeld, at.x(), at.y())); });
+    RunGuarded([&] { ShowChanges(view_.GraphControlMouseMove(leftHeld, at.x(), at.y())); });
 }

@@ -18,7 +18,7 @@ public:
     /// Shows what an operation of the view changed: the cross-hair cursor while the view
     /// is in path mode, the default arrow otherwise, and a repaint before returning when
     /// the drawing is out of date.
-    void Show(const TViewChanges& changes);
+    void ShowChanges(const TViewChanges& changes);
 
 signals:
     /// Sent after every press the view has handled to its end.

@@ -204,7 +204,7 @@ void TGraphForm::FormCreate() {
 }
 
 void TGraphForm::NodeCaptionEditChange() {
-    GraphControl->Show(View().SetSelectedCaption(NodeCaptionEdit->text().toStdU16String()));
+    GraphControl->ShowChanges(View().SetSelectedCaption(NodeCaptionEdit->text().toStdU16String()));
 }
 
 void TGraphForm::GraphPanelClick() {
@@ -231,15 +231,21 @@ void TGraphForm::LoadMenuItemClick() {
     const std::optional<QString> name = RunFileDialog(*OpenDialog);
     if (!name) return;
     std::unique_ptr<TObject> loaded(LoadObjectFromFile(FileNameBytes(*name), true));
-    GraphControl->Show(View().ReplaceGraph(std::move(loaded)));
+    GraphControl->ShowChanges(View().ReplaceGraph(std::move(loaded)));
 }
 
 void TGraphForm::ExitMenuItemClick() { close(); }
 
-void TGraphForm::DeleteEdgeMenuItemClick() { GraphControl->Show(View().DeleteSelectedEdge()); }
+void TGraphForm::DeleteEdgeMenuItemClick() {
+    GraphControl->ShowChanges(View().DeleteSelectedEdge());
+}
 
-void TGraphForm::DeleteNodeMenuItemClick() { GraphControl->Show(View().DeleteSelectedNode()); }
+void TGraphForm::DeleteNodeMenuItemClick() {
+    GraphControl->ShowChanges(View().DeleteSelectedNode());
+}
 
-void TGraphForm::AdaptEdgesMenuItemClick() { GraphControl->Show(View().ToggleAdaptEdges()); }
+void TGraphForm::AdaptEdgesMenuItemClick() { GraphControl->ShowChanges(View().ToggleAdaptEdges()); }
 
-void TGraphForm::ShortestPathMenuItemClick() { GraphControl->Show(View().StartPathRequest()); }
+void TGraphForm::ShortestPathMenuItemClick() {
+    GraphControl->ShowChanges(View().StartPathRequest());
+}

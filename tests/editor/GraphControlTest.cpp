@@ -30,7 +30,7 @@ protected:
     TGraphPoint* Node(int i) {
         return static_cast<TGraphPoint*>(control.View().Graph().Nodes->GoToIndex(i));
     }
-    void StartPathRequest() { control.Show(control.View().StartPathRequest()); }
+    void StartPathRequest() { control.ShowChanges(control.View().StartPathRequest()); }
 
     TGraphControl control;
     int clicks = 0;
@@ -65,7 +65,7 @@ TEST_F(GraphControlTest, FailingPressIsShownWithoutRepaintOrNotification) {
         e->Weight = Real48::FromExtended(-1e38L);
         graph->Edges->Add(e);
     }
-    control.Show(control.View().ReplaceGraph(std::move(graph)));
+    control.ShowChanges(control.View().ReplaceGraph(std::move(graph)));
     Click(100, 100);
     StartPathRequest();
     clicks = 0;
