@@ -11,6 +11,7 @@
 #include <QSplitter>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <numbers>
 #include <random>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "editor/GraphControl.h"
 #include "editor/GraphPoint.h"
 #include "editor/QtCanvas.h"
+#include "editor/Units.h"
 #include "editor/uGraphForm.h"
 
 namespace {
@@ -64,15 +66,18 @@ const TScene& Scene() {
     return scene;
 }
 
+/// The scene's graph shown in the view, as File, Load would show it.
 void FillGraph(TGraphView& view) {
+    auto graph = std::make_unique<TMathGraph>();
     std::vector<TGraphPoint*> points;
     for (const QPoint& p : Scene().nodes) {
         points.push_back(new TGraphPoint(p.x(), p.y(), ""));
-        view.Graph->Nodes->Append(points.back());
+        graph->Nodes->Append(points.back());
     }
     for (const auto& [from, to] : Scene().edges)
-        view.Graph->Edges->Add(new TGraphEdge(points[static_cast<std::size_t>(from)],
-                                              points[static_cast<std::size_t>(to)]));
+        graph->Edges->Add(new TGraphEdge(points[static_cast<std::size_t>(from)],
+                                         points[static_cast<std::size_t>(to)]));
+    view.ReplaceGraph(std::move(graph));
 }
 
 QImage ViewImage() {
@@ -115,12 +120,12 @@ void BM_BareQPainter(benchmark::State& state) {
 /// One Paint of the whole graph through the view and the Qt canvas, as paintEvent does it.
 void BM_Paint(benchmark::State& state) {
     TGraphControl control;
-    FillGraph(control);
+    FillGraph(control.View());
     QImage image = ViewImage();
     for (auto _ : state) {
         QPainter painter(&image);
         TQtCanvas canvas(painter);
-        control.Paint(canvas);
+        control.View().Paint(canvas);
     }
 }
 
@@ -148,7 +153,7 @@ struct TShownForm {
         form.Splitter->setSizes({kWidth + 4, 300});
         form.show();
         QApplication::processEvents();
-        FillGraph(*control);
+        FillGraph(control->View());
         control->installEventFilter(&counter);
     }
 
@@ -169,22 +174,26 @@ void ReportSize(benchmark::State& state, const TShownForm& shown) {
 /// press meets the same graph.
 void BM_PressCreatesNode(benchmark::State& state) {
     TShownForm shown;
+    TGraphView& view = shown.control->View();
     // The first node: no edge leaves it, so the press looks at every edge and selects none.
-    auto* selected = static_cast<TGraphPoint*>(shown.control->Graph->Nodes->GoToIndex(1));
+    auto* selected = static_cast<TGraphPoint*>(view.Graph().Nodes->GoToIndex(1));
+    const auto select = [&] {
+        view.GraphControlMouseDown(TMouseButton::mbLeft, selected->X, selected->Y);
+    };
+    select();
     int column = 0;
     for (auto _ : state) {
-        shown.control->SelectedNode = selected;
         const QPoint at(20 + 40 * (column++ % 35), kHeight - kFreeBand / 2);
         shown.Send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
         state.PauseTiming();
         shown.Send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
-        TGraphPoint* made = shown.control->SelectedNode;
+        TGraphPoint* made = view.SelectedNode();
         if (made == nullptr || made == selected || made->X != at.x()) {
             state.SkipWithError("the press made no node");
             break;
         }
-        shown.control->SelectedNode = nullptr;
-        shown.control->Graph->Nodes->DeleteOccurrence(made, 1);
+        view.DeleteSelectedNode();
+        select();
         state.ResumeTiming();
     }
     state.counters["paints_per_press"] =
@@ -197,7 +206,7 @@ void BM_DragStep(benchmark::State& state) {
     TShownForm shown;
     const QPoint start = Scene().nodes.front();
     shown.Send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
-    if (shown.control->SelectedNode == nullptr) state.SkipWithError("no node to drag");
+    if (shown.control->View().SelectedNode() == nullptr) state.SkipWithError("no node to drag");
     shown.counter.paints = 0;
     int step = 0;
     for (auto _ : state) {

@@ -29,11 +29,17 @@ TGraphControl::TGraphControl(QWidget* parent) : QWidget(parent) {
     setCursor(Qt::ArrowCursor);
 }
 
+void TGraphControl::ShowChanges(const TViewChanges& changes) {
+    const Qt::CursorShape mode = view_.IsPathMode() ? Qt::CrossCursor : Qt::ArrowCursor;
+    if (cursor().shape() != mode) setCursor(mode);
+    if (changes.NeedsRepaint) repaint();
+}
+
 void TGraphControl::paintEvent(QPaintEvent*) {
     RunGuarded([&] {
         QPainter painter(this);
         TQtCanvas canvas(painter);
-        Paint(canvas);
+        view_.Paint(canvas);
     });
 }
 
@@ -41,19 +47,16 @@ void TGraphControl::mousePressEvent(QMouseEvent* event) {
     const std::optional<TMouseButton> button = ViewButton(event->button());
     if (!button) return;
     const QPoint at = event->position().toPoint();
-    RunGuarded([&] { GraphControlMouseDown(*button, at.x(), at.y()); });
+    // A press that raises ends there: no repaint and no notification. The view leaves
+    // path mode only once the search has returned, so the cursor still shows the mode.
+    RunGuarded([&] {
+        ShowChanges(view_.GraphControlMouseDown(*button, at.x(), at.y()));
+        emit Click();
+    });
 }
 
 void TGraphControl::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     const bool leftHeld = event->buttons().testFlag(Qt::LeftButton);
-    RunGuarded([&] { GraphControlMouseMove(leftHeld, at.x(), at.y()); });
+    RunGuarded([&] { ShowChanges(view_.GraphControlMouseMove(leftHeld, at.x(), at.y())); });
 }
-
-bool TGraphControl::IsPathMode() const { return cursor().shape() != Qt::ArrowCursor; }
-
-void TGraphControl::SetPathMode(bool on) { setCursor(on ? Qt::CrossCursor : Qt::ArrowCursor); }
-
-void TGraphControl::RepaintView() { repaint(); }
-
-void TGraphControl::NotifyClick() { emit Click(); }

@@ -1,5 +1,5 @@
-// The graph view as a Qt control: paints the graph, turns presses and drags
-// into the view's editing steps and shows its mode as its cursor.
+// The graph view as a Qt control: holds the view, paints it, hands it the presses and
+// drags, and shows what its operations report: the mode as the cursor, and repaints.
 #pragma once
 
 #include <QWidget>
@@ -7,11 +7,18 @@
 #include "editor/GraphView.h"
 
 /// Fills its parent; paints no background of its own, so the parent's shows.
-/// Path mode is any cursor but the default arrow; the cross-hair enters it.
-class TGraphControl : public QWidget, public TGraphView {
+class TGraphControl : public QWidget {
     Q_OBJECT
 public:
     explicit TGraphControl(QWidget* parent = nullptr);
+
+    TGraphView& View() { return view_; }
+    const TGraphView& View() const { return view_; }
+
+    /// Shows what an operation of the view changed: the cross-hair cursor while the view
+    /// is in path mode, the default arrow otherwise, and a repaint before returning when
+    /// the drawing is out of date.
+    void ShowChanges(const TViewChanges& changes);
 
 signals:
     /// Sent after every press the view has handled to its end.
@@ -22,8 +29,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
-    bool IsPathMode() const override;
-    void SetPathMode(bool on) override;
-    void RepaintView() override;
-    void NotifyClick() override;
+private:
+    TGraphView view_;
 };

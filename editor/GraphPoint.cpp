@@ -1,8 +1,6 @@
 #include "editor/GraphPoint.h"
 
 #include "graph/GraphRecords.h"
-#include "persistence/LibraryStartup.h"
-#include "persistence/ObjPerst.h"
 
 IMPLEMENT_CLASS(TGraphPoint, TGraphNode)
 
@@ -21,17 +19,4 @@ void ReadGraphPoint(TObject* point, TObjectReader& reader) {
     ReadGraphNode(node, reader);
     node->X = reader.ReadInt();
     node->Y = reader.ReadInt();
-}
-
-void uGraphFormStartup() {
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    RegisterStreamableClass(TGraphPoint::StaticClass(), {&ReadGraphPoint}, {&WriteGraphPoint});
-}
-
-void RegisterAllUnits() {
-    RegisterLibraryUnits();
-    ObjGraphStartup();
-    uGraphFormStartup();
 }

@@ -1,5 +1,5 @@
-// The editor's kind of node: a graph node with a position on the view, its record in
-// the object stream, and the start-up of the whole program.
+// The editor's kind of node: a graph node with a position on the view, and its record in
+// the object stream.
 #pragma once
 
 #include <string>
@@ -27,11 +27,3 @@ protected:
 /// is read: OutEdges is left to BuildOutEdges.
 void WriteGraphPoint(TObject* point, TObjectWriter& writer);
 void ReadGraphPoint(TObject* point, TObjectReader& reader);
-
-/// Registers TGraphPoint with one reader and one writer. Only the first call does anything.
-/// REQUIRES: ObjGraphStartup has run.
-void uGraphFormStartup();
-
-/// The start-up of every unit, in the program's order: RegisterLibraryUnits,
-/// ObjGraphStartup, uGraphFormStartup. Called first in main(); later calls do nothing.
-void RegisterAllUnits();

@@ -4,6 +4,10 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <utility>
+
+#include "editor/WeightText.h"
+#include "values/CodePage.h"
 
 namespace {
 
@@ -23,9 +27,19 @@ int RoundToCanvas(double v) {
 // The view creates only TGraphPoints and ReplaceGraph lets in no other node.
 const TGraphPoint& PointOf(TGraphNode* node) { return *As<TGraphPoint>(node); }
 
+// Takes node out of nodes without destroying it: found by identity, whatever compare
+// function a loaded list came with. Caller owns the result, which is none when the list
+// does not own its nodes or does not hold this one.
+std::unique_ptr<TGraphPoint> TakeNode(TNodeList& nodes, TGraphPoint* node) {
+    if (IndexOfNode(&nodes, node) == 0) return nullptr;
+    nodes.RemoveCurrent();  // the search stopped on it
+    if (!nodes.GetOwnsItems()) return nullptr;
+    return std::unique_ptr<TGraphPoint>(node);
+}
+
 }  // namespace
 
-TGraphView::TGraphView() : Graph(std::make_unique<TMathGraph>()) {}
+TGraphView::TGraphView() : graph_(std::make_unique<TMathGraph>()) {}
 
 TGraphView::~TGraphView() = default;
 
@@ -48,19 +62,19 @@ double TGraphView::EdgeAngle(double dx, double dUp) {
     return dUp < 0 ? pi / 2 : -pi / 2;
 }
 
-TGraphPoint* TGraphView::getIntersectingNode(int x, int y) {
-    for (int i = 1; i <= Graph->Nodes->Count(); ++i) {
-        auto* node = As<TGraphPoint>(Graph->Nodes->GoToIndex(i));
+TGraphPoint* TGraphView::getIntersectingNode(int x, int y) const {
+    for (int i = 1; i <= graph_->Nodes->Count(); ++i) {
+        auto* node = As<TGraphPoint>(graph_->Nodes->GoToIndex(i));
         if (PointNearNode(*node, x, y)) return node;
     }
     return nullptr;
 }
 
-TGraphEdge* TGraphView::getIntersectingEdge(int x, int y) {
-    if (SelectedNode == nullptr) return nullptr;
-    for (int i = 0; i < Graph->Edges->Count(); ++i) {
-        TGraphEdge* edge = Graph->Edges->Get(i);
-        if (edge->FromNode != SelectedNode) continue;
+TGraphEdge* TGraphView::getIntersectingEdge(int x, int y) const {
+    if (selectedNode_ == nullptr) return nullptr;
+    for (int i = 0; i < graph_->Edges->Count(); ++i) {
+        TGraphEdge* edge = graph_->Edges->Get(i);
+        if (edge->FromNode != selectedNode_) continue;
         const TGraphPoint& a = PointOf(edge->FromNode);
         const TGraphPoint& b = PointOf(edge->ToNode);
         if (PointNearLine(x, y, a.X, a.Y, b.X, b.Y)) return edge;
@@ -68,67 +82,175 @@ TGraphEdge* TGraphView::getIntersectingEdge(int x, int y) {
     return nullptr;
 }
 
-void TGraphView::GraphControlMouseDown(TMouseButton button, int x, int y) {
+TGraphView::TSelectionMark TGraphView::Mark() const {
+    return {selectedNode_, selectedEdge_, selectedPath_.get(),
+            selectedPath_ ? selectedPath_->Count() : 0};
+}
+
+TViewChanges TGraphView::GraphControlMouseDown(TMouseButton button, int x, int y) {
+    const TSelectionMark before = Mark();
+    const bool wasPathMode = pathMode_;
+    TViewChanges changes;
     TGraphPoint* node = getIntersectingNode(x, y);
     if (node == nullptr)
-        PressOnEmptySpace(x, y);
+        PressOnEmptySpace(x, y, changes);
     else if (button == TMouseButton::mbLeft)
         LeftPressOnNode(node);
     else
-        JoinSelectedTo(node);
-    RepaintView();
-    NotifyClick();
+        JoinSelectedTo(node, changes);
+    changes.SelectionChanged = Mark() != before;
+    changes.ModeChanged = pathMode_ != wasPathMode;
+    changes.NeedsRepaint = true;  // every press repaints, whatever it did
+    return changes;
 }
 
-void TGraphView::PressOnEmptySpace(int x, int y) {
+void TGraphView::PressOnEmptySpace(int x, int y, TViewChanges& changes) {
     // Looked up while the node selected before the press is still selected.
-    SelectedEdge = getIntersectingEdge(x, y);
-    if (SelectedPath) SelectedPath->Clear();
-    SelectedNode = nullptr;
-    if (SelectedEdge != nullptr) return;
+    selectedEdge_ = getIntersectingEdge(x, y);
+    if (selectedPath_) selectedPath_->Clear();
+    selectedNode_ = nullptr;
+    if (selectedEdge_ != nullptr) return;
     auto point = std::make_unique<TGraphPoint>(x, y, "");
-    Graph->Nodes->Append(point.get());
-    SelectedNode = point.release();  // the node list owns it from here
+    graph_->Nodes->Append(point.get());
+    selectedNode_ = point.release();  // the node list owns it from here
+    changes.AddedNode = selectedNode_;
+    changes.GraphChanged = true;
 }
 
 void TGraphView::LeftPressOnNode(TGraphPoint* node) {
-    if (!IsPathMode()) {
-        SelectedNode = node;
+    if (!pathMode_) {
+        selectedNode_ = node;
         return;
     }
     // The selection can be lost after the request began: with no source there is
     // nothing to search, and the request just ends.
-    if (SelectedNode != nullptr) SelectedPath = Graph->ShortestPath(SelectedNode, node);
-    SetPathMode(false);
-    SelectedEdge = nullptr;
+    if (selectedNode_ != nullptr) selectedPath_ = graph_->ShortestPath(selectedNode_, node);
+    pathMode_ = false;
+    selectedEdge_ = nullptr;
 }
 
-void TGraphView::JoinSelectedTo(TGraphPoint* node) {
-    if (SelectedNode == nullptr || SelectedNode == node) return;
-    auto edge = std::make_unique<TGraphEdge>(SelectedNode, node);
-    Graph->Edges->Add(edge.get());
-    edge.release();  // the graph owns it from here
+void TGraphView::JoinSelectedTo(TGraphPoint* node, TViewChanges& changes) {
+    if (selectedNode_ == nullptr || selectedNode_ == node) return;
+    auto edge = std::make_unique<TGraphEdge>(selectedNode_, node);
+    graph_->Edges->Add(edge.get());
+    changes.AddedEdge = edge.release();  // the graph owns it from here
+    changes.GraphChanged = true;
 }
 
-void TGraphView::GraphControlMouseMove(bool leftHeld, int x, int y) {
-    if (!leftHeld || SelectedNode == nullptr || IsPathMode()) return;
-    SelectedNode->X = x;
-    SelectedNode->Y = y;
-    RepaintView();
+TViewChanges TGraphView::GraphControlMouseMove(bool leftHeld, int x, int y) {
+    TViewChanges changes;
+    if (!leftHeld || selectedNode_ == nullptr || pathMode_) return changes;
+    changes.GraphChanged = selectedNode_->X != x || selectedNode_->Y != y;
+    selectedNode_->X = x;
+    selectedNode_->Y = y;
+    changes.NeedsRepaint = true;
+    return changes;
 }
 
-void TGraphView::Paint(TCanvas& canvas) {
-    for (int i = 1; i <= Graph->Nodes->Count(); ++i) {
-        auto* node = As<TGraphPoint>(Graph->Nodes->GoToIndex(i));
-        DrawNode(canvas, *node, node == SelectedNode ? clBlack : clWhite);
+TViewChanges TGraphView::SetSelectedCaption(std::u16string_view text) {
+    TViewChanges changes;
+    if (selectedNode_ == nullptr) return changes;
+    std::string bytes = Utf16ToWindows1252(text);
+    std::unique_ptr<TStringObj>& caption = selectedNode_->Caption;
+    if (caption && caption->Text == bytes) return changes;
+    if (caption)
+        caption->Text = std::move(bytes);
+    else
+        caption = std::make_unique<TStringObj>(std::move(bytes));
+    changes.GraphChanged = true;
+    return changes;
+}
+
+TViewChanges TGraphView::SetSelectedWeight(const std::string& text, char decimalSeparator) {
+    TViewChanges changes;
+    if (selectedEdge_ == nullptr) return changes;
+    const std::optional<long double> value = ParseWeight(text, decimalSeparator);
+    if (!value) return changes;
+    const Real48 weight = Real48::FromExtended(*value);  // raises before anything changes
+    changes.GraphChanged = weight.ToBytes() != selectedEdge_->Weight.ToBytes();
+    selectedEdge_->Weight = weight;
+    changes.NeedsRepaint = true;
+    return changes;
+}
+
+TViewChanges TGraphView::DeleteSelectedEdge() {
+    TViewChanges changes;
+    if (selectedEdge_ == nullptr) return changes;
+    graph_->Edges->Remove(selectedEdge_);
+    // Out of the graph's list, so it is ours to hand over.
+    changes.RemovedEdge.reset(std::exchange(selectedEdge_, nullptr));
+    changes.GraphChanged = changes.SelectionChanged = changes.NeedsRepaint = true;
+    return changes;
+}
+
+TViewChanges TGraphView::DeleteSelectedNode() {
+    TViewChanges changes;
+    graph_->BuildOutEdges();
+    if (selectedNode_ == nullptr) return changes;
+    if (selectedNode_->OutEdges && selectedNode_->OutEdges->Count() > 0) return changes;
+    if (graph_->IsEdgeTarget(selectedNode_)) return changes;
+    changes.RemovedNode = TakeNode(*graph_->Nodes, std::exchange(selectedNode_, nullptr));
+    changes.GraphChanged = changes.SelectionChanged = changes.NeedsRepaint = true;
+    return changes;
+}
+
+TViewChanges TGraphView::ToggleAdaptEdges() {
+    adaptEdges_ = !adaptEdges_;
+    TViewChanges changes;
+    changes.NeedsRepaint = true;
+    return changes;
+}
+
+TViewChanges TGraphView::StartPathRequest() {
+    TViewChanges changes;
+    if (selectedNode_ == nullptr || pathMode_) return changes;
+    pathMode_ = true;
+    changes.ModeChanged = true;
+    return changes;
+}
+
+TViewChanges TGraphView::ReplaceGraph(std::unique_ptr<TObject> loaded) {
+    auto* graph = As<TMathGraph>(loaded.get());
+    if (graph == nullptr || !graph->Nodes || !graph->Edges) throw EInvalidCast();
+    // Without a position a node could be neither drawn nor hit.
+    for (int i = 1; i <= graph->Nodes->Count(); ++i)
+        if (!IsA<TGraphPoint>(graph->Nodes->GoToIndex(i))) throw EInvalidCast();
+    loaded.release();
+    const TSelectionMark before = Mark();
+    // Nothing of the replaced graph may stay reachable once it is handed over.
+    selectedNode_ = nullptr;
+    selectedEdge_ = nullptr;
+    if (selectedPath_) selectedPath_->Clear();
+    TViewChanges changes;
+    changes.SelectionChanged = Mark() != before;
+    changes.ReplacedGraph = std::exchange(graph_, std::unique_ptr<TMathGraph>(graph));
+    changes.GraphChanged = changes.NeedsRepaint = true;
+    return changes;
+}
+
+std::optional<std::u16string> TGraphView::SelectedCaptionText() const {
+    if (selectedNode_ == nullptr) return std::nullopt;
+    if (!selectedNode_->Caption) return std::u16string();
+    return Windows1252ToUtf16(selectedNode_->Caption->Text);
+}
+
+std::optional<std::string> TGraphView::SelectedWeightText(char decimalSeparator) const {
+    if (selectedEdge_ == nullptr) return std::nullopt;
+    return FormatWeight(selectedEdge_->GetWeight().ToExtended(), decimalSeparator);
+}
+
+void TGraphView::Paint(TCanvas& canvas) const {
+    for (int i = 1; i <= graph_->Nodes->Count(); ++i) {
+        auto* node = As<TGraphPoint>(graph_->Nodes->GoToIndex(i));
+        DrawNode(canvas, *node, node == selectedNode_ ? clBlack : clWhite);
     }
     canvas.SetPenWidth(1);
-    for (int i = 0; i < Graph->Edges->Count(); ++i)
-        DrawEdge(canvas, *Graph->Edges->Get(i), clBlack);
-    if (SelectedPath)
-        for (int i = 0; i < SelectedPath->Count(); ++i)
-            DrawEdge(canvas, *SelectedPath->Get(i), clYellow);
-    if (SelectedEdge != nullptr) DrawEdge(canvas, *SelectedEdge, clRed);
+    for (int i = 0; i < graph_->Edges->Count(); ++i)
+        DrawEdge(canvas, *graph_->Edges->Get(i), clBlack);
+    if (selectedPath_)
+        for (int i = 0; i < selectedPath_->Count(); ++i)
+            DrawEdge(canvas, *selectedPath_->Get(i), clYellow);
+    if (selectedEdge_ != nullptr) DrawEdge(canvas, *selectedEdge_, clRed);
     canvas.SetPenColor(clBlack);
     canvas.SetPenWidth(1);
 }
@@ -141,7 +263,7 @@ void TGraphView::DrawNode(TCanvas& canvas, const TGraphPoint& node, TColor colou
 }
 
 void TGraphView::DrawEdge(TCanvas& canvas, const TGraphEdge& edge, TColor colour) const {
-    if (AdaptEdges) {
+    if (adaptEdges_) {
         // Every negative width means "keep the pen", so the canvas gets -1 for all of them.
         const long double rounded = std::nearbyint(edge.GetWeight().ToExtended());
         canvas.SetPenWidth(static_cast<int>(std::clamp<long double>(rounded, -1, MaxEdgeWidth)));
@@ -164,46 +286,4 @@ void TGraphView::DrawArrow(TCanvas& canvas, const TGraphPoint& a, const TGraphPo
         canvas.LineTo(RoundToCanvas(ArrowLength * std::cos(theta + side) + double(mx)),
                       RoundToCanvas(ArrowLength * std::sin(theta + side) + double(my)));
     }
-}
-
-void TGraphView::DeleteSelectedEdge() {
-    if (SelectedEdge == nullptr) return;
-    Graph->Edges->Remove(SelectedEdge);
-    delete SelectedEdge;  // taken out of the graph's list, so it is ours to destroy
-    SelectedEdge = nullptr;
-    RepaintView();
-}
-
-void TGraphView::DeleteSelectedNode() {
-    Graph->BuildOutEdges();
-    if (SelectedNode == nullptr) return;
-    if (SelectedNode->OutEdges && SelectedNode->OutEdges->Count() > 0) return;
-    if (Graph->IsEdgeTarget(SelectedNode)) return;
-    Graph->Nodes->DeleteOccurrence(SelectedNode, 1);  // destroys the node
-    SelectedNode = nullptr;
-    RepaintView();
-}
-
-void TGraphView::ToggleAdaptEdges() {
-    AdaptEdges = !AdaptEdges;
-    RepaintView();
-}
-
-void TGraphView::StartPathRequest() {
-    if (SelectedNode != nullptr) SetPathMode(true);
-}
-
-void TGraphView::ReplaceGraph(std::unique_ptr<TObject> loaded) {
-    auto* graph = As<TMathGraph>(loaded.get());
-    if (graph == nullptr || !graph->Nodes || !graph->Edges) throw EInvalidCast();
-    // Without a position a node could be neither drawn nor hit.
-    for (int i = 1; i <= graph->Nodes->Count(); ++i)
-        if (!IsA<TGraphPoint>(graph->Nodes->GoToIndex(i))) throw EInvalidCast();
-    loaded.release();
-    // Nothing of the replaced graph may stay reachable once it is destroyed.
-    SelectedNode = nullptr;
-    SelectedEdge = nullptr;
-    if (SelectedPath) SelectedPath->Clear();
-    Graph.reset(graph);
-    RepaintView();
 }

@@ -1,6 +1,6 @@
 // The editor program: start-up of every unit, the window, the event loop.
 #include "editor/GraphApplication.h"
-#include "editor/GraphPoint.h"
+#include "editor/Units.h"
 #include "editor/uGraphForm.h"
 #include "persistence/ObjPerst.h"
 

@@ -17,9 +17,7 @@
 
 #include "editor/ErrorDisplay.h"
 #include "editor/GraphControl.h"
-#include "editor/WeightText.h"
 #include "persistence/ObjStream.h"
-#include "values/CodePage.h"
 
 namespace {
 
@@ -197,6 +195,8 @@ std::function<void()> TGraphForm::Guarded(void (TGraphForm::*handler)()) {
     return [this, handler] { RunGuarded([&] { (this->*handler)(); }); };
 }
 
+TGraphView& TGraphForm::View() { return GraphControl->View(); }
+
 void TGraphForm::FormCreate() {
     GraphControl = new TGraphControl(GraphPanel);
     FillWith(GraphPanel, GraphControl);
@@ -204,56 +204,48 @@ void TGraphForm::FormCreate() {
 }
 
 void TGraphForm::NodeCaptionEditChange() {
-    TGraphPoint* node = GraphControl->SelectedNode;
-    if (node == nullptr) return;
-    std::string text = Utf16ToWindows1252(NodeCaptionEdit->text().toStdU16String());
-    if (node->Caption)
-        node->Caption->Text = std::move(text);
-    else
-        node->Caption = std::make_unique<TStringObj>(std::move(text));
+    GraphControl->ShowChanges(View().SetSelectedCaption(NodeCaptionEdit->text().toStdU16String()));
 }
 
 void TGraphForm::GraphPanelClick() {
-    if (TGraphPoint* node = GraphControl->SelectedNode) {
-        const std::string caption = node->Caption ? node->Caption->Text : std::string();
-        NodeCaptionEdit->setText(QString::fromStdU16String(Windows1252ToUtf16(caption)));
-    }
-    if (TGraphEdge* edge = GraphControl->SelectedEdge) {
-        const std::string shown =
-            FormatWeight(edge->GetWeight().ToExtended(), WeightDecimalSeparator());
-        WeightEdit->setText(QString::fromStdString(shown));
-    }
+    if (const std::optional<std::u16string> caption = View().SelectedCaptionText())
+        NodeCaptionEdit->setText(QString::fromStdU16String(*caption));
+    if (const std::optional<std::string> weight =
+            View().SelectedWeightText(WeightDecimalSeparator()))
+        WeightEdit->setText(QString::fromStdString(*weight));
 }
 
 void TGraphForm::WeightEditChange() {
-    TGraphEdge* edge = GraphControl->SelectedEdge;
-    if (edge == nullptr) return;
-    const std::optional<long double> value =
-        ParseWeight(WeightEdit->text().toStdString(), WeightDecimalSeparator());
-    if (!value) return;
-    edge->Weight = Real48::FromExtended(*value);
-    repaint();
+    const TViewChanges changes =
+        View().SetSelectedWeight(WeightEdit->text().toStdString(), WeightDecimalSeparator());
+    if (changes.NeedsRepaint) repaint();  // the whole window, the box being typed in too
 }
 
 void TGraphForm::SaveMenuItemClick() {
     const std::optional<QString> name = RunFileDialog(*SaveDialog);
     if (!name) return;
-    SaveObjectToFile(GraphControl->Graph.get(), FileNameBytes(*name), true);
+    SaveObjectToFile(&View().Graph(), FileNameBytes(*name), true);
 }
 
 void TGraphForm::LoadMenuItemClick() {
     const std::optional<QString> name = RunFileDialog(*OpenDialog);
     if (!name) return;
     std::unique_ptr<TObject> loaded(LoadObjectFromFile(FileNameBytes(*name), true));
-    GraphControl->ReplaceGraph(std::move(loaded));
+    GraphControl->ShowChanges(View().ReplaceGraph(std::move(loaded)));
 }
 
 void TGraphForm::ExitMenuItemClick() { close(); }
 
-void TGraphForm::DeleteEdgeMenuItemClick() { GraphControl->DeleteSelectedEdge(); }
+void TGraphForm::DeleteEdgeMenuItemClick() {
+    GraphControl->ShowChanges(View().DeleteSelectedEdge());
+}
 
-void TGraphForm::DeleteNodeMenuItemClick() { GraphControl->DeleteSelectedNode(); }
+void TGraphForm::DeleteNodeMenuItemClick() {
+    GraphControl->ShowChanges(View().DeleteSelectedNode());
+}
 
-void TGraphForm::AdaptEdgesMenuItemClick() { GraphControl->ToggleAdaptEdges(); }
+void TGraphForm::AdaptEdgesMenuItemClick() { GraphControl->ShowChanges(View().ToggleAdaptEdges()); }
 
-void TGraphForm::ShortestPathMenuItemClick() { GraphControl->StartPathRequest(); }
+void TGraphForm::ShortestPathMenuItemClick() {
+    GraphControl->ShowChanges(View().StartPathRequest());
+}

@@ -17,6 +17,7 @@ class QMenu;
 class QMenuBar;
 class QSplitter;
 class TGraphControl;
+class TGraphView;
 
 /// Qt's name filters for a filter of "description|pattern" pairs: a description
 /// that already ends in its patterns in parentheses stands as it is, any other
@@ -69,12 +70,13 @@ public:
 
     /// Creates the view in GraphPanel and listens to its clicks.
     void FormCreate();
-    /// Writes the box's text, in Windows-1252, into the selected node's caption.
+    /// Hands the box's text to the view as the selected node's caption.
     void NodeCaptionEditChange();
     /// Copies the selected node's caption and the selected edge's weight into the boxes.
     void GraphPanelClick();
-    /// Stores the box's text, when it is a number, as the selected edge's weight.
-    /// EOverflow ("Floating point overflow") beyond the weight's range.
+    /// Hands the box's text to the view as the selected edge's weight; repaints the
+    /// window when the view took it. EOverflow ("Floating point overflow") beyond the
+    /// weight's range.
     void WeightEditChange();
     void SaveMenuItemClick();
     void LoadMenuItemClick();
@@ -93,6 +95,7 @@ private:
                      void (TGraphForm::*handler)());
     /// Connects to handler inside the error guard.
     std::function<void()> Guarded(void (TGraphForm::*handler)());
+    TGraphView& View();
 
     TGraphControl* GraphControl = nullptr;
 };

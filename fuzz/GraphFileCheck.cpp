@@ -20,15 +20,6 @@ public:
     void LineTo(int, int) override {}
 };
 
-/// A view without a window: no cursor, nothing to repaint, nobody to notify.
-class THeadlessView : public TGraphView {
-public:
-    bool IsPathMode() const override { return false; }
-    void SetPathMode(bool) override {}
-    void RepaintView() override {}
-    void NotifyClick() override {}
-};
-
 /// The bytes read back by a fresh object stream, as the buffered load does. Caller owns
 /// the result.
 TObject* ReadBytes(const std::uint8_t* data, std::size_t size) {
@@ -71,14 +62,14 @@ std::string Describe(TMathGraph& graph) {
 void UseLikeTheEditor(TGraphView& view) {
     TNullCanvas canvas;
     view.Paint(canvas);
-    view.AdaptEdges = true;
+    view.ToggleAdaptEdges();
     view.Paint(canvas);
-    const int count = view.Graph->Nodes->Count();
+    const int count = view.Graph().Nodes->Count();
     if (count == 0) return;
     try {
-        auto* first = static_cast<TGraphNode*>(view.Graph->Nodes->GoToIndex(1));
-        auto* last = static_cast<TGraphNode*>(view.Graph->Nodes->GoToIndex(count));
-        view.Graph->ShortestPath(first, last);
+        auto* first = static_cast<TGraphNode*>(view.Graph().Nodes->GoToIndex(1));
+        auto* last = static_cast<TGraphNode*>(view.Graph().Nodes->GoToIndex(count));
+        view.Graph().ShortestPath(first, last);
     } catch (const EMathError&) {
         // A sum of hostile weights may leave the Real48 range; the editor shows that.
     }
@@ -88,14 +79,14 @@ void UseLikeTheEditor(TGraphView& view) {
 
 TGraphFileCheck CheckGraphFile(const std::uint8_t* data, std::size_t size) {
     TGraphFileCheck check;
-    THeadlessView view;
+    TGraphView view;
     try {
         view.ReplaceGraph(std::unique_ptr<TObject>(ReadBytes(data, size)));
     } catch (const Exception& e) {
         check.Refusal = e.what();
         return check;
     }
-    TMathGraph& graph = *view.Graph;
+    TMathGraph& graph = view.Graph();
     UseLikeTheEditor(view);
     std::vector<std::uint8_t> saved;
     try {
@@ -105,7 +96,7 @@ TGraphFileCheck CheckGraphFile(const std::uint8_t* data, std::size_t size) {
         if (graph.Nodes->Count() > 0) check.Fault = std::string("save failed: ") + e.what();
         return check;
     }
-    THeadlessView reloaded;
+    TGraphView reloaded;
     try {
         reloaded.ReplaceGraph(std::unique_ptr<TObject>(ReadBytes(saved.data(), saved.size())));
     } catch (const Exception& e) {
@@ -113,10 +104,10 @@ TGraphFileCheck CheckGraphFile(const std::uint8_t* data, std::size_t size) {
         return check;
     }
     const std::string before = Describe(graph);
-    const std::string after = Describe(*reloaded.Graph);
+    const std::string after = Describe(reloaded.Graph());
     if (before != after)
         check.Fault = "the graph changed by a save and a load:\n" + before + "---\n" + after;
-    else if (SavedBytes(*reloaded.Graph) != saved)
+    else if (SavedBytes(reloaded.Graph()) != saved)
         check.Fault = "saving the reloaded graph gives other bytes";
     return check;
 }

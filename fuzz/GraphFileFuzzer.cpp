@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "editor/GraphPoint.h"
+#include "editor/Units.h"
 #include "fuzz/GraphFileCheck.h"
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {

@@ -11,6 +11,7 @@
 #include "containers/ObjArray.h"
 #include "containers/ObjStack.h"
 #include "editor/GraphPoint.h"
+#include "editor/Units.h"
 #include "values/ObjBuckt.h"
 #include "values/ObjCmp.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/GraphPoint.h"
+#include "editor/Units.h"
 #include "fuzz/GraphFileCheck.h"
 #include "fuzz/MemoryPeak.h"
 

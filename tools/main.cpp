@@ -1,7 +1,7 @@
 // stmtool's entry: every unit registered, then one command.
 #include <iostream>
 
-#include "editor/GraphPoint.h"
+#include "editor/Units.h"
 #include "tools/StmTool.h"
 
 int main(int argc, char** argv) {

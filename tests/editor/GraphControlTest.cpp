@@ -28,8 +28,9 @@ protected:
         QApplication::sendEvent(&control, &move);
     }
     TGraphPoint* Node(int i) {
-        return static_cast<TGraphPoint*>(control.Graph->Nodes->GoToIndex(i));
+        return static_cast<TGraphPoint*>(control.View().Graph().Nodes->GoToIndex(i));
     }
+    void StartPathRequest() { control.ShowChanges(control.View().StartPathRequest()); }
 
     TGraphControl control;
     int clicks = 0;
@@ -44,7 +45,7 @@ TEST_F(GraphControlTest, LeftDragMovesTheSelectedNodeAndPathModeIsTheCursor) {
     QTest::mouseRelease(&control, Qt::LeftButton, {}, QPoint(150, 170));
     EXPECT_EQ(Node(1)->X, 150);
     EXPECT_EQ(Node(1)->Y, 170);
-    control.StartPathRequest();
+    StartPathRequest();
     EXPECT_EQ(control.cursor().shape(), Qt::CrossCursor);
     Move(10, 10, Qt::LeftButton);
     EXPECT_EQ(Node(1)->X, 150);
@@ -54,17 +55,20 @@ TEST_F(GraphControlTest, LeftDragMovesTheSelectedNodeAndPathModeIsTheCursor) {
 }
 
 TEST_F(GraphControlTest, FailingPressIsShownWithoutRepaintOrNotification) {
+    auto graph = std::make_unique<TMathGraph>();
     auto* a = new TGraphPoint(100, 100, "");
     auto* b = new TGraphPoint(200, 100, "");
     auto* c = new TGraphPoint(300, 100, "");
-    for (TGraphPoint* p : {a, b, c}) control.Graph->Nodes->Append(p);
+    for (TGraphPoint* p : {a, b, c}) graph->Nodes->Append(p);
     for (auto [from, to] : {std::pair{a, b}, std::pair{b, c}}) {
         auto* e = new TGraphEdge(from, to);
         e->Weight = Real48::FromExtended(-1e38L);
-        control.Graph->Edges->Add(e);
+        graph->Edges->Add(e);
     }
-    control.SelectedNode = a;
-    control.StartPathRequest();
+    control.ShowChanges(control.View().ReplaceGraph(std::move(graph)));
+    Click(100, 100);
+    StartPathRequest();
+    clicks = 0;
     Click(300, 100);
     EXPECT_EQ(messages, QStringList{"Floating point overflow"});
     EXPECT_EQ(clicks, 0);

@@ -3,217 +3,247 @@
 #include <climits>
 
 #include "editor/GraphView.h"
+#include "tests/MessageOf.h"
 #include "tests/editor/RecordingCanvas.h"
+#include "values/ObjCmp.h"
 
 namespace {
 
-// The view with its toolkit replaced by counters.
-class TTestView : public TGraphView {
-public:
-    bool PathMode = false;
-    int Repaints = 0;
-    int Clicks = 0;
-
+// A view shown a graph built beforehand, as File, Load hands one over; everything after
+// that goes through the view's operations.
+class ViewTest : public ::testing::Test {
+protected:
     TGraphPoint* Add(int x, int y) {
         auto* p = new TGraphPoint(x, y, "");
-        Graph->Nodes->Append(p);
+        built->Nodes->Append(p);
         return p;
     }
     TGraphEdge* Join(TGraphPoint* a, TGraphPoint* b, long double weight = 1) {
         auto* e = new TGraphEdge(a, b);
         e->Weight = Real48::FromExtended(weight);
-        Graph->Edges->Add(e);
+        built->Edges->Add(e);
         return e;
     }
-    void Press(int x, int y, TMouseButton b = TMouseButton::mbLeft) {
-        GraphControlMouseDown(b, x, y);
+    void Show() { v.ReplaceGraph(std::exchange(built, std::make_unique<TMathGraph>())); }
+    TViewChanges Press(int x, int y, TMouseButton b = TMouseButton::mbLeft) {
+        return v.GraphControlMouseDown(b, x, y);
     }
-    TGraphPoint* Node(int i) { return static_cast<TGraphPoint*>(Graph->Nodes->GoToIndex(i)); }
-    using TGraphView::StartPathRequest;
+    TViewChanges Select(const TGraphPoint* node) { return Press(node->X, node->Y); }
+    TGraphPoint* Node(int i) { return static_cast<TGraphPoint*>(v.Graph().Nodes->GoToIndex(i)); }
+    long double Weight(const TGraphEdge* e) { return e->GetWeight().ToExtended(); }
 
-protected:
-    bool IsPathMode() const override { return PathMode; }
-    void SetPathMode(bool on) override { PathMode = on; }
-    void RepaintView() override { ++Repaints; }
-    void NotifyClick() override { ++Clicks; }
+    std::unique_ptr<TMathGraph> built = std::make_unique<TMathGraph>();
+    TGraphView v;
 };
 
-TEST(ViewPress, EmptySpaceCreatesASelectedNodeWhateverTheButton) {
+using ViewPress = ViewTest;
+using ViewPathMode = ViewTest;
+using ViewDrag = ViewTest;
+using ViewPaint = ViewTest;
+using ViewCaption = ViewTest;
+using ViewWeight = ViewTest;
+using ViewCommands = ViewTest;
+
+TEST(ViewStart, EmptyGraphNothingSelectedNormalModeAndThinEdges) {
+    const TGraphView v;
+    EXPECT_EQ(v.Graph().Nodes->Count(), 0);
+    EXPECT_EQ(v.SelectedNode(), nullptr);
+    EXPECT_EQ(v.SelectedEdge(), nullptr);
+    EXPECT_EQ(v.SelectedPath(), nullptr);
+    EXPECT_FALSE(v.IsPathMode());
+    EXPECT_FALSE(v.AdaptEdges());
+}
+
+TEST(ViewPressOnEmptySpace, CreatesASelectedNodeWhateverTheButton) {
     for (TMouseButton b : {TMouseButton::mbLeft, TMouseButton::mbRight, TMouseButton::mbMiddle}) {
-        TTestView v;
-        v.Press(40, 50, b);
-        ASSERT_EQ(v.Graph->Nodes->Count(), 1);
-        EXPECT_EQ(v.SelectedNode, v.Node(1));
-        EXPECT_EQ(v.Node(1)->X, 40);
-        EXPECT_EQ(v.Node(1)->Y, 50);
-        EXPECT_EQ(v.Node(1)->Caption->Text, "");
-        EXPECT_EQ(v.Repaints, 1);
-        EXPECT_EQ(v.Clicks, 1);
+        TGraphView v;
+        const TViewChanges changes = v.GraphControlMouseDown(b, 40, 50);
+        ASSERT_EQ(v.Graph().Nodes->Count(), 1);
+        auto* node = static_cast<TGraphPoint*>(v.Graph().Nodes->GoToIndex(1));
+        EXPECT_EQ(v.SelectedNode(), node);
+        EXPECT_EQ(node->X, 40);
+        EXPECT_EQ(node->Y, 50);
+        EXPECT_EQ(node->Caption->Text, "");
+        EXPECT_EQ(changes.AddedNode, node);
+        EXPECT_TRUE(changes.GraphChanged && changes.SelectionChanged && changes.NeedsRepaint);
+        EXPECT_FALSE(changes.ModeChanged);
     }
 }
 
-TEST(ViewPress, HitSquareIs39PixelsAndTheEarliestNodeWins) {
-    TTestView v;
-    TGraphPoint* a = v.Add(100, 100);
-    TGraphPoint* b = v.Add(130, 100);
+TEST_F(ViewPress, HitSquareIs39PixelsAndTheEarliestNodeWins) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphPoint* b = Add(130, 100);
+    Show();
     EXPECT_EQ(v.getIntersectingNode(119, 119), a);
     EXPECT_EQ(v.getIntersectingNode(81, 81), a);
     EXPECT_EQ(v.getIntersectingNode(115, 100), a);
     EXPECT_EQ(v.getIntersectingNode(149, 100), b);
     EXPECT_EQ(v.getIntersectingNode(100, 120), nullptr);
-    v.Press(100, 120);
-    EXPECT_EQ(v.Graph->Nodes->Count(), 3);
-    EXPECT_EQ(v.SelectedNode, v.Node(3));
+    Press(100, 120);
+    EXPECT_EQ(v.Graph().Nodes->Count(), 3);
+    EXPECT_EQ(v.SelectedNode(), Node(3));
 }
 
-TEST(ViewPress, OnlyEdgesLeavingTheSelectedNodeAreHitAlongTheirWholeLine) {
-    TTestView v;
-    TGraphPoint* a = v.Add(100, 100);
-    TGraphPoint* b = v.Add(200, 100);
-    TGraphEdge* e = v.Join(a, b);
-    v.SelectedNode = a;
-    v.Press(150, 105);
-    EXPECT_EQ(v.SelectedEdge, e);
-    EXPECT_EQ(v.SelectedNode, nullptr);
-    EXPECT_EQ(v.Graph->Nodes->Count(), 2);
-    v.SelectedNode = a;
-    v.Press(300, 102);  // beyond B: the line is not cut at its ends
-    EXPECT_EQ(v.SelectedEdge, e);
-    v.SelectedNode = a;
-    v.Press(150, 106);
-    EXPECT_EQ(v.SelectedEdge, nullptr);
-    EXPECT_EQ(v.Graph->Nodes->Count(), 3);
-    v.SelectedNode = b;
-    v.Press(175, 100);
-    EXPECT_EQ(v.SelectedEdge, nullptr);
-    EXPECT_EQ(v.Graph->Nodes->Count(), 4);
+TEST_F(ViewPress, OnlyEdgesLeavingTheSelectedNodeAreHitAlongTheirWholeLine) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphPoint* b = Add(200, 100);
+    TGraphEdge* e = Join(a, b);
+    Show();
+    Select(a);
+    const TViewChanges hit = Press(150, 105);
+    EXPECT_EQ(v.SelectedEdge(), e);
+    EXPECT_EQ(v.SelectedNode(), nullptr);
+    EXPECT_EQ(v.Graph().Nodes->Count(), 2);
+    EXPECT_TRUE(hit.SelectionChanged && hit.NeedsRepaint);
+    EXPECT_FALSE(hit.GraphChanged);
+    Select(a);
+    Press(300, 102);  // beyond B: the line is not cut at its ends
+    EXPECT_EQ(v.SelectedEdge(), e);
+    Select(a);
+    Press(150, 106);
+    EXPECT_EQ(v.SelectedEdge(), nullptr);
+    EXPECT_EQ(v.Graph().Nodes->Count(), 3);
+    Select(b);
+    Press(175, 100);
+    EXPECT_EQ(v.SelectedEdge(), nullptr);
+    EXPECT_EQ(v.Graph().Nodes->Count(), 4);
 }
 
-TEST(ViewPress, VerticalEdgeIsHitWithinSixPixelsAcross) {
-    TTestView v;
-    TGraphPoint* a = v.Add(100, 100);
-    TGraphEdge* e = v.Join(a, v.Add(100, 200));
-    v.SelectedNode = a;
-    v.Press(105, 150);
-    EXPECT_EQ(v.SelectedEdge, e);
-    v.SelectedNode = a;
-    v.Press(106, 150);
-    EXPECT_EQ(v.SelectedEdge, nullptr);
-    EXPECT_EQ(v.Clicks, 2);
+TEST_F(ViewPress, VerticalEdgeIsHitWithinSixPixelsAcross) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphEdge* e = Join(a, Add(100, 200));
+    Show();
+    Select(a);
+    Press(105, 150);
+    EXPECT_EQ(v.SelectedEdge(), e);
+    Select(a);
+    Press(106, 150);
+    EXPECT_EQ(v.SelectedEdge(), nullptr);
 }
 
-TEST(ViewPress, EdgeSelectionEmptiesThePathAndANewNodeToo) {
-    TTestView v;
-    TGraphPoint* a = v.Add(100, 100);
-    TGraphPoint* b = v.Add(200, 100);
-    v.Join(a, b);
-    v.SelectedNode = a;
-    v.PathMode = true;
-    v.Press(200, 100);
-    ASSERT_EQ(v.SelectedPath->Count(), 1);
-    v.Press(150, 100);
-    EXPECT_EQ(v.SelectedPath->Count(), 0);
-    EXPECT_NE(v.SelectedEdge, nullptr);
+TEST_F(ViewPress, EdgeSelectionEmptiesThePathAndANewNodeToo) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphPoint* b = Add(200, 100);
+    Join(a, b);
+    Show();
+    Select(a);
+    v.StartPathRequest();
+    Press(200, 100);
+    ASSERT_EQ(v.SelectedPath()->Count(), 1);
+    const TEdgeList* path = v.SelectedPath();
+    Press(150, 100);
+    EXPECT_EQ(v.SelectedPath(), path);  // emptied, not dropped
+    EXPECT_EQ(v.SelectedPath()->Count(), 0);
+    EXPECT_NE(v.SelectedEdge(), nullptr);
 }
 
-TEST(ViewPress, RightPressJoinsOnlyFromAnotherSelectedNode) {
-    TTestView v;
-    TGraphPoint* a = v.Add(100, 100);
-    TGraphPoint* b = v.Add(200, 100);
-    v.Press(200, 100, TMouseButton::mbRight);
-    EXPECT_EQ(v.Graph->Edges->Count(), 0);
-    v.SelectedNode = a;
-    v.Press(100, 100, TMouseButton::mbRight);
-    EXPECT_EQ(v.Graph->Edges->Count(), 0);
-    v.Press(200, 100, TMouseButton::mbRight);
-    v.Press(200, 100, TMouseButton::mbMiddle);
-    ASSERT_EQ(v.Graph->Edges->Count(), 2);
+TEST_F(ViewPress, RightPressJoinsOnlyFromAnotherSelectedNode) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphPoint* b = Add(200, 100);
+    Show();
+    const TViewChanges none = Press(200, 100, TMouseButton::mbRight);
+    EXPECT_EQ(v.Graph().Edges->Count(), 0);
+    EXPECT_FALSE(none.GraphChanged || none.SelectionChanged);
+    EXPECT_TRUE(none.NeedsRepaint);  // every press repaints
+    Select(a);
+    Press(100, 100, TMouseButton::mbRight);
+    EXPECT_EQ(v.Graph().Edges->Count(), 0);
+    const TViewChanges joined = Press(200, 100, TMouseButton::mbRight);
+    Press(200, 100, TMouseButton::mbMiddle);
+    ASSERT_EQ(v.Graph().Edges->Count(), 2);
+    EXPECT_EQ(joined.AddedEdge, v.Graph().Edges->Get(0));
+    EXPECT_TRUE(joined.GraphChanged);
+    EXPECT_FALSE(joined.SelectionChanged);
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(v.Graph->Edges->Get(i)->FromNode, a);
-        EXPECT_EQ(v.Graph->Edges->Get(i)->ToNode, b);
-        EXPECT_EQ(v.Graph->Edges->Get(i)->GetWeight().ToExtended(), 1.0L);
+        EXPECT_EQ(v.Graph().Edges->Get(i)->FromNode, a);
+        EXPECT_EQ(v.Graph().Edges->Get(i)->ToNode, b);
+        EXPECT_EQ(Weight(v.Graph().Edges->Get(i)), 1.0L);
     }
-    EXPECT_EQ(v.SelectedNode, a);
-    EXPECT_EQ(v.SelectedEdge, nullptr);
-    EXPECT_EQ(v.Clicks, 4);
+    EXPECT_EQ(v.SelectedNode(), a);
+    EXPECT_EQ(v.SelectedEdge(), nullptr);
 }
 
-TEST(ViewPathMode, LeftPressOnANodeStoresThePathAndEndsTheRequest) {
-    TTestView v;
-    TGraphPoint* a = v.Add(100, 100);
-    TGraphPoint* b = v.Add(200, 100);
-    TGraphPoint* c = v.Add(300, 100);
-    TGraphEdge* ab = v.Join(a, b);
-    TGraphEdge* bc = v.Join(b, c);
-    v.SelectedNode = a;
+TEST_F(ViewPathMode, LeftPressOnANodeStoresThePathAndEndsTheRequest) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphPoint* b = Add(200, 100);
+    TGraphPoint* c = Add(300, 100);
+    TGraphEdge* ab = Join(a, b);
+    TGraphEdge* bc = Join(b, c);
+    Show();
+    Select(a);
+    EXPECT_TRUE(v.StartPathRequest().ModeChanged);
+    ASSERT_TRUE(v.IsPathMode());
+    EXPECT_FALSE(v.StartPathRequest().ModeChanged);  // already waiting: nothing changes
+    Press(200, 100, TMouseButton::mbRight);          // joins and keeps the request
+    EXPECT_TRUE(v.IsPathMode());
+    EXPECT_EQ(v.Graph().Edges->Count(), 3);
+    const TViewChanges ended = Press(300, 100);
+    ASSERT_EQ(v.SelectedPath()->Count(), 2);
+    EXPECT_EQ(v.SelectedPath()->Get(0), bc);
+    EXPECT_EQ(v.SelectedPath()->Get(1), ab);
+    EXPECT_FALSE(v.IsPathMode());
+    EXPECT_TRUE(ended.ModeChanged && ended.SelectionChanged);
+    EXPECT_EQ(v.SelectedEdge(), nullptr);
+    EXPECT_EQ(v.SelectedNode(), a);
+}
+
+TEST_F(ViewPathMode, NewNodeBecomesTheSourceAndNoSourceEndsTheRequest) {
+    TGraphPoint* a = Add(100, 100);
+    Show();
+    EXPECT_FALSE(v.StartPathRequest().ModeChanged);  // nothing selected: no request
+    EXPECT_FALSE(v.IsPathMode());
+    Select(a);
     v.StartPathRequest();
-    ASSERT_TRUE(v.PathMode);
-    v.Press(200, 100, TMouseButton::mbRight);  // joins and keeps the request
-    EXPECT_TRUE(v.PathMode);
-    EXPECT_EQ(v.Graph->Edges->Count(), 3);
-    v.Press(300, 100);
-    ASSERT_EQ(v.SelectedPath->Count(), 2);
-    EXPECT_EQ(v.SelectedPath->Get(0), bc);
-    EXPECT_EQ(v.SelectedPath->Get(1), ab);
-    EXPECT_FALSE(v.PathMode);
-    EXPECT_EQ(v.SelectedEdge, nullptr);
-    EXPECT_EQ(v.SelectedNode, a);
+    Press(300, 300);
+    EXPECT_TRUE(v.IsPathMode());
+    EXPECT_EQ(v.SelectedNode(), Node(2));
+    Press(100, 100, TMouseButton::mbRight);  // an edge from the new node to A
+    Press(200, 200);                         // selects it: no source left
+    ASSERT_NE(v.SelectedEdge(), nullptr);
+    EXPECT_EQ(v.SelectedNode(), nullptr);
+    EXPECT_TRUE(v.IsPathMode());
+    Press(100, 100);
+    EXPECT_FALSE(v.IsPathMode());
+    EXPECT_EQ(v.SelectedPath(), nullptr);
+    EXPECT_EQ(v.SelectedEdge(), nullptr);
 }
 
-TEST(ViewPathMode, NewNodeBecomesTheSourceAndNoSourceEndsTheRequest) {
-    TTestView v;
+TEST_F(ViewPathMode, OverflowingSearchEndsThePressWhereItIsRaised) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphPoint* b = Add(200, 100);
+    TGraphPoint* c = Add(300, 100);
+    TGraphEdge* ab = Join(a, b, -1e38L);
+    Join(b, c, -1e38L);
+    Show();
+    Select(a);
+    Press(150, 100);
+    ASSERT_EQ(v.SelectedEdge(), ab);
+    Select(a);  // a left press on a node keeps the selected edge
+    ASSERT_EQ(v.SelectedEdge(), ab);
     v.StartPathRequest();
-    EXPECT_FALSE(v.PathMode);  // nothing selected: no request
-    TGraphPoint* a = v.Add(100, 100);
-    v.SelectedNode = a;
-    v.StartPathRequest();
-    v.Press(300, 300);
-    EXPECT_TRUE(v.PathMode);
-    EXPECT_EQ(v.SelectedNode, v.Node(2));
-    v.SelectedNode = nullptr;
-    v.SelectedEdge = v.Join(a, v.Node(2));
-    v.Press(100, 100);
-    EXPECT_FALSE(v.PathMode);
-    EXPECT_EQ(v.SelectedPath, nullptr);
-    EXPECT_EQ(v.SelectedEdge, nullptr);
-    EXPECT_EQ(v.Clicks, 2);
+    EXPECT_EQ(MessageOf<EOverflow>([&] { Press(300, 100); }), "Floating point overflow");
+    EXPECT_TRUE(v.IsPathMode());
+    EXPECT_EQ(v.SelectedEdge(), ab);
+    EXPECT_EQ(v.SelectedPath(), nullptr);
 }
 
-TEST(ViewPathMode, OverflowingSearchEndsThePressWithoutRepaintOrClick) {
-    TTestView v;
-    TGraphPoint* a = v.Add(100, 100);
-    TGraphPoint* b = v.Add(200, 100);
-    TGraphPoint* c = v.Add(300, 100);
-    TGraphEdge* ab = v.Join(a, b, -1e38L);
-    v.Join(b, c, -1e38L);
-    v.SelectedNode = a;
-    v.Press(150, 100);
-    ASSERT_EQ(v.SelectedEdge, ab);
-    v.SelectedNode = a;
-    v.PathMode = true;
-    EXPECT_THROW(v.Press(300, 100), EOverflow);
-    EXPECT_TRUE(v.PathMode);
-    EXPECT_EQ(v.SelectedEdge, ab);
-    EXPECT_EQ(v.SelectedPath, nullptr);
-    EXPECT_EQ(v.Repaints, 1);
-    EXPECT_EQ(v.Clicks, 1);
-}
-
-TEST(ViewDrag, LeftButtonInNormalModeMovesTheSelectedNode) {
-    TTestView v;
-    TGraphPoint* a = v.Add(100, 100);
-    v.Press(100, 100);
-    v.GraphControlMouseMove(false, 150, 170);
+TEST_F(ViewDrag, LeftButtonInNormalModeMovesTheSelectedNode) {
+    TGraphPoint* a = Add(100, 100);
+    Show();
+    Select(a);
+    EXPECT_FALSE(v.GraphControlMouseMove(false, 150, 170).NeedsRepaint);
     EXPECT_EQ(a->X, 100);
-    v.PathMode = true;
-    v.GraphControlMouseMove(true, 150, 170);
+    v.StartPathRequest();
+    EXPECT_FALSE(v.GraphControlMouseMove(true, 150, 170).NeedsRepaint);
     EXPECT_EQ(a->X, 100);
-    v.PathMode = false;
-    v.GraphControlMouseMove(true, 150, -170);
+    Select(a);  // ends the request: a path from A to itself
+    const TViewChanges moved = v.GraphControlMouseMove(true, 150, -170);
     EXPECT_EQ(a->X, 150);
     EXPECT_EQ(a->Y, -170);
-    EXPECT_EQ(v.Repaints, 2);
-    EXPECT_EQ(v.Clicks, 1);
+    EXPECT_TRUE(moved.GraphChanged && moved.NeedsRepaint);
+    const TViewChanges still = v.GraphControlMouseMove(true, 150, -170);
+    EXPECT_FALSE(still.GraphChanged);
+    EXPECT_TRUE(still.NeedsRepaint);
 }
 
 std::vector<TRecordedLine> Arrow(int ax, int ay, int bx, int by) {
@@ -223,7 +253,7 @@ std::vector<TRecordedLine> Arrow(int ax, int ay, int bx, int by) {
     return canvas.Lines;
 }
 
-TEST(ViewPaint, ArrowheadAtTheMiddlePointsAtTheTarget) {
+TEST(ViewArrow, ArrowheadAtTheMiddlePointsAtTheTarget) {
     using L = std::vector<TRecordedLine>;
     const TPen p;
     EXPECT_EQ(Arrow(100, 100, 200, 100),
@@ -240,38 +270,44 @@ TEST(ViewPaint, ArrowheadAtTheMiddlePointsAtTheTarget) {
               (L{{100, 100, 100, 100, p}, {100, 100, 97, 110, p}, {100, 100, 103, 110, p}}));
 }
 
-TEST(ViewPaint, NodesThenEdgesPathAndSelectedEdgeInTheirColours) {
-    TTestView v;
-    TGraphPoint* a = v.Add(100, 100);
-    TGraphPoint* b = v.Add(200, 100);
-    TGraphPoint* c = v.Add(200, 200);
-    v.Join(a, b);
-    TGraphEdge* bc = v.Join(b, c);
-    v.SelectedNode = b;
-    v.SelectedPath = std::make_unique<TEdgeList>();
-    v.SelectedPath->Add(bc);
-    v.SelectedEdge = bc;
-    TRecordingCanvas canvas;
-    v.Paint(canvas);
-    ASSERT_EQ(canvas.Ellipses.size(), 3u);
-    EXPECT_EQ(canvas.Ellipses[0], (TRecordedEllipse{90, 90, 110, 110, clWhite, TPen{}}));
-    EXPECT_EQ(canvas.Ellipses[1].Brush, clBlack);
-    EXPECT_EQ(canvas.Ellipses[2].Brush, clWhite);
-    ASSERT_EQ(canvas.Lines.size(), 12u);
-    for (int i : {0, 3, 6, 9}) EXPECT_EQ(canvas.Lines[i].Pen.Width, 1);
-    EXPECT_EQ(canvas.Lines[0].Pen.Color, clBlack);
-    EXPECT_EQ(canvas.Lines[3].Pen.Color, clBlack);
-    EXPECT_EQ(canvas.Lines[6].Pen.Color, clYellow);
-    EXPECT_EQ(canvas.Lines[9], (TRecordedLine{200, 100, 200, 200, TPen{clRed, 1}}));
-    EXPECT_EQ(canvas.Pen, TPen{});
+TEST_F(ViewPaint, NodesThenEdgesBlackThenThePathYellowOrTheSelectedEdgeRed) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphPoint* b = Add(200, 100);
+    TGraphPoint* c = Add(200, 200);
+    Join(a, b);
+    Join(b, c);
+    Show();
+    Select(b);
+    v.StartPathRequest();
+    Press(200, 200);  // the path B->C
+    TRecordingCanvas withPath;
+    v.Paint(withPath);
+    ASSERT_EQ(withPath.Ellipses.size(), 3u);
+    EXPECT_EQ(withPath.Ellipses[0], (TRecordedEllipse{90, 90, 110, 110, clWhite, TPen{}}));
+    EXPECT_EQ(withPath.Ellipses[1].Brush, clBlack);
+    EXPECT_EQ(withPath.Ellipses[2].Brush, clWhite);
+    ASSERT_EQ(withPath.Lines.size(), 9u);
+    EXPECT_EQ(withPath.Lines[0], (TRecordedLine{100, 100, 200, 100, TPen{clBlack, 1}}));
+    EXPECT_EQ(withPath.Lines[3], (TRecordedLine{200, 100, 200, 200, TPen{clBlack, 1}}));
+    EXPECT_EQ(withPath.Lines[6], (TRecordedLine{200, 100, 200, 200, TPen{clYellow, 1}}));
+    EXPECT_EQ(withPath.Pen, TPen{});
+    Press(203, 150);  // selects B->C and empties the path
+    TRecordingCanvas withEdge;
+    v.Paint(withEdge);
+    ASSERT_EQ(withEdge.Lines.size(), 9u);
+    EXPECT_EQ(withEdge.Ellipses[1].Brush, clWhite);
+    EXPECT_EQ(withEdge.Lines[3].Pen, (TPen{clBlack, 1}));
+    EXPECT_EQ(withEdge.Lines[6], (TRecordedLine{200, 100, 200, 200, TPen{clRed, 1}}));
+    EXPECT_EQ(withEdge.Pen, TPen{});
 }
 
-TEST(ViewPaint, AdaptEdgesDrawsRoundedWeightsAsWidths) {
-    TTestView v;
-    TGraphPoint* a = v.Add(0, 0);
+TEST_F(ViewPaint, AdaptEdgesDrawsRoundedWeightsAsWidths) {
+    TGraphPoint* a = Add(0, 0);
     for (long double w : {-3.0L, 2.5L, 3.5L, 0.4L, -3.0L, 1.0L, 1e30L, -1e30L})
-        v.Join(a, v.Add(50, 50), w);
-    v.AdaptEdges = true;
+        Join(a, Add(50, 50), w);
+    Show();
+    EXPECT_TRUE(v.ToggleAdaptEdges().NeedsRepaint);
+    EXPECT_TRUE(v.AdaptEdges());
     TRecordingCanvas canvas;
     v.Paint(canvas);
     std::vector<int> widths;
@@ -280,74 +316,162 @@ TEST(ViewPaint, AdaptEdgesDrawsRoundedWeightsAsWidths) {
     EXPECT_EQ(widths, (std::vector<int>{1, 2, 4, 0, 0, 1, TGraphView::MaxEdgeWidth,
                                         TGraphView::MaxEdgeWidth}));
     EXPECT_EQ(canvas.Pen, TPen{});
-    v.AdaptEdges = false;
+    v.ToggleAdaptEdges();
     TRecordingCanvas plain;
     v.Paint(plain);
     for (const TRecordedLine& line : plain.Lines) EXPECT_EQ(line.Pen.Width, 1);
 }
 
-TEST(ViewPaint, FarPositionsFromAFileStayWithinTheCanvasRange) {
-    TTestView v;
-    TGraphPoint* a = v.Add(INT_MAX, INT_MIN);
-    TGraphPoint* b = v.Add(INT_MIN, INT_MAX);
-    v.Join(a, b);
-    v.SelectedNode = a;
+TEST_F(ViewPaint, FarPositionsFromAFileStayWithinTheCanvasRange) {
+    TGraphPoint* a = Add(INT_MAX, INT_MIN);
+    TGraphPoint* b = Add(INT_MIN, INT_MAX);
+    Join(a, b);
+    Show();
+    Select(a);
     TRecordingCanvas canvas;
     v.Paint(canvas);
     EXPECT_EQ(canvas.Ellipses[0],
               (TRecordedEllipse{INT_MAX - 10, INT_MIN, INT_MAX, INT_MIN + 10, clBlack, TPen{}}));
     EXPECT_EQ(v.getIntersectingNode(INT_MIN, INT_MIN), nullptr);
     EXPECT_EQ(v.getIntersectingNode(INT_MAX, INT_MIN + 19), a);
-    v.Press(0, 0);
-    EXPECT_NE(v.SelectedEdge, nullptr);  // through the middle of the diagonal
+    Press(0, 0);
+    EXPECT_NE(v.SelectedEdge(), nullptr);  // through the middle of the diagonal
 }
 
-TEST(ViewCommands, DeleteEdgeAndNodeRefuseWhatIsStillInUse) {
-    TTestView v;
-    TGraphPoint* a = v.Add(100, 100);
-    TGraphPoint* b = v.Add(200, 100);
-    TGraphEdge* ab = v.Join(a, b);
-    v.DeleteSelectedEdge();
-    v.DeleteSelectedNode();
+TEST_F(ViewCaption, WritesTheSelectedNodesCaptionInWindows1252) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphPoint* b = Add(200, 100);
+    Show();
+    EXPECT_FALSE(v.SetSelectedCaption(u"x").GraphChanged);  // no node selected
+    EXPECT_EQ(v.SelectedCaptionText(), std::nullopt);
+    Select(a);
+    EXPECT_EQ(v.SelectedCaptionText(), u"");
+    const TViewChanges typed = v.SetSelectedCaption(u"A");
+    EXPECT_TRUE(typed.GraphChanged);
+    EXPECT_FALSE(typed.NeedsRepaint);  // captions are not drawn
+    EXPECT_FALSE(v.SetSelectedCaption(u"A").GraphChanged);
+    Select(b);
+    EXPECT_EQ(v.SelectedCaptionText(), u"");
+    v.SetSelectedCaption(u"\u20ac\u2713");
+    EXPECT_EQ(b->Caption->Text, "\x80?");
+    Select(a);
+    EXPECT_EQ(v.SelectedCaptionText(), u"A");
+    Select(b);
+    EXPECT_EQ(v.SelectedCaptionText(), u"\u20ac?");
+    EXPECT_EQ(a->Caption->Text, "A");
+}
+
+TEST_F(ViewWeight, StoresEveryNumberAndIgnoresOtherText) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphEdge* e = Join(a, Add(200, 100));
+    Show();
+    EXPECT_FALSE(v.SetSelectedWeight("2", '.').NeedsRepaint);  // no edge selected
+    Select(a);
+    Press(150, 104);
+    EXPECT_EQ(v.SelectedWeightText('.'), "1");
+    const TViewChanges typed = v.SetSelectedWeight("2.5", '.');
+    EXPECT_TRUE(typed.GraphChanged && typed.NeedsRepaint);
+    EXPECT_EQ(Weight(e), 2.5L);
+    for (const char* text : {"abc", "-", "+", "", "2,5"})
+        EXPECT_FALSE(v.SetSelectedWeight(text, '.').NeedsRepaint) << text;
+    EXPECT_EQ(Weight(e), 2.5L);
+    const TViewChanges same = v.SetSelectedWeight(" 2.5 ", '.');
+    EXPECT_FALSE(same.GraphChanged);
+    EXPECT_TRUE(same.NeedsRepaint);  // the same number read back still repaints
+    v.SetSelectedWeight("1e", '.');
+    EXPECT_EQ(Weight(e), 1.0L);
+    v.SetSelectedWeight(".", '.');
+    EXPECT_EQ(Weight(e), 0.0L);
+    v.SetSelectedWeight("0,1", ',');
+    EXPECT_EQ(v.SelectedWeightText('.'), "0.100000000000023");
+    EXPECT_EQ(v.SelectedWeightText(','), "0,100000000000023");
+}
+
+TEST_F(ViewWeight, BeyondTheRangeRaisesAndTheWeightStays) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphEdge* e = Join(a, Add(200, 100), 1000);
+    Show();
+    Select(a);
+    Press(150, 104);
+    EXPECT_EQ(MessageOf<EOverflow>([&] { v.SetSelectedWeight("1e39", '.'); }),
+              "Floating point overflow");
+    EXPECT_EQ(Weight(e), 1000.0L);
+    v.SetSelectedWeight("1e-40", '.');
+    EXPECT_EQ(Weight(e), 0.0L);
+}
+
+TEST_F(ViewCommands, DeleteEdgeAndNodeRefuseWhatIsStillInUse) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphPoint* b = Add(200, 100);
+    TGraphEdge* ab = Join(a, b);
+    Show();
+    EXPECT_FALSE(v.DeleteSelectedEdge().NeedsRepaint);
+    EXPECT_FALSE(v.DeleteSelectedNode().NeedsRepaint);
     for (TGraphPoint* end : {a, b}) {
-        v.SelectedNode = end;
-        v.DeleteSelectedNode();
-        EXPECT_EQ(v.Graph->Nodes->Count(), 2);
-        EXPECT_EQ(v.SelectedNode, end);
+        Select(end);
+        const TViewChanges refused = v.DeleteSelectedNode();
+        EXPECT_FALSE(refused.GraphChanged || refused.NeedsRepaint);
+        EXPECT_EQ(v.Graph().Nodes->Count(), 2);
+        EXPECT_EQ(v.SelectedNode(), end);
     }
-    EXPECT_EQ(v.Repaints, 0);
-    v.SelectedEdge = ab;
-    v.DeleteSelectedEdge();
-    EXPECT_EQ(v.Graph->Edges->Count(), 0);
-    EXPECT_EQ(v.SelectedEdge, nullptr);
-    v.DeleteSelectedNode();
-    EXPECT_EQ(v.Graph->Nodes->Count(), 1);
-    EXPECT_EQ(v.Node(1), a);
-    EXPECT_EQ(v.SelectedNode, nullptr);
-    EXPECT_EQ(v.Repaints, 2);
+    Select(a);
+    Press(150, 100);
+    const TViewChanges edgeGone = v.DeleteSelectedEdge();
+    EXPECT_EQ(edgeGone.RemovedEdge.get(), ab);  // handed over, destroyed with the changes
+    EXPECT_TRUE(edgeGone.GraphChanged && edgeGone.SelectionChanged && edgeGone.NeedsRepaint);
+    EXPECT_EQ(v.Graph().Edges->Count(), 0);
+    EXPECT_EQ(v.SelectedEdge(), nullptr);
+    Select(b);
+    const TViewChanges nodeGone = v.DeleteSelectedNode();
+    EXPECT_EQ(nodeGone.RemovedNode.get(), b);
+    EXPECT_TRUE(nodeGone.GraphChanged && nodeGone.SelectionChanged && nodeGone.NeedsRepaint);
+    EXPECT_EQ(v.Graph().Nodes->Count(), 1);
+    EXPECT_EQ(Node(1), a);
+    EXPECT_EQ(v.SelectedNode(), nullptr);
 }
 
-TEST(ViewCommands, ReplaceGraphTakesOnlyGraphsOfPointsAndDropsTheOldSelection) {
-    TTestView v;
-    TGraphPoint* a = v.Add(100, 100);
-    v.Join(a, v.Add(200, 100));
-    v.SelectedNode = a;
-    v.SelectedPath = std::make_unique<TEdgeList>();
-    v.SelectedPath->Add(v.Graph->Edges->Get(0));
-    TMathGraph* shown = v.Graph.get();
-    EXPECT_THROW(v.ReplaceGraph(std::make_unique<TStringObj>("x")), EInvalidCast);
+TEST_F(ViewCommands, DeleteNodeTakesTheSelectedNodeWhateverTheListCompares) {
+    // A file may give the node list any registered compare function.
+    built->Nodes = std::make_unique<TNodeList>(TGraphNode::StaticClass(), &CompareEqual);
+    TGraphPoint* a = Add(100, 100);
+    TGraphPoint* b = Add(200, 100);
+    Join(a, a);
+    Show();
+    Select(b);
+    EXPECT_EQ(v.DeleteSelectedNode().RemovedNode.get(), b);
+    ASSERT_EQ(v.Graph().Nodes->Count(), 1);
+    EXPECT_EQ(Node(1), a);
+}
+
+TEST_F(ViewCommands, ReplaceGraphTakesOnlyGraphsOfPointsAndDropsTheOldSelection) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphPoint* b = Add(200, 100);
+    Join(a, b);
+    Show();
+    Select(a);
+    v.StartPathRequest();
+    Select(b);
+    v.ToggleAdaptEdges();
+    Select(a);
+    v.StartPathRequest();
+    TMathGraph* shown = &v.Graph();
+    EXPECT_EQ(MessageOf<EInvalidCast>([&] { v.ReplaceGraph(std::make_unique<TStringObj>("x")); }),
+              "Invalid class typecast");
     auto foreign = std::make_unique<TMathGraph>();
     foreign->Nodes->Append(new TGraphNode(std::make_unique<TStringObj>("n")));
     EXPECT_THROW(v.ReplaceGraph(std::move(foreign)), EInvalidCast);
-    EXPECT_EQ(v.Graph.get(), shown);
-    EXPECT_EQ(v.SelectedNode, a);
+    EXPECT_EQ(&v.Graph(), shown);
+    EXPECT_EQ(v.SelectedNode(), a);
     auto loaded = std::make_unique<TMathGraph>();
     loaded->Nodes->Append(new TGraphPoint(5, 6, "p"));
-    v.ReplaceGraph(std::move(loaded));
-    EXPECT_EQ(v.Graph->Nodes->Count(), 1);
-    EXPECT_EQ(v.SelectedNode, nullptr);
-    EXPECT_EQ(v.SelectedPath->Count(), 0);
-    EXPECT_EQ(v.Repaints, 1);
+    const TViewChanges changes = v.ReplaceGraph(std::move(loaded));
+    EXPECT_EQ(changes.ReplacedGraph.get(), shown);
+    EXPECT_TRUE(changes.GraphChanged && changes.SelectionChanged && changes.NeedsRepaint);
+    EXPECT_EQ(v.Graph().Nodes->Count(), 1);
+    EXPECT_EQ(v.SelectedNode(), nullptr);
+    EXPECT_EQ(v.SelectedPath()->Count(), 0);
+    EXPECT_TRUE(v.IsPathMode());  // the mode and Adapt Edges survive loading
+    EXPECT_TRUE(v.AdaptEdges());
 }
 
 }  // namespace

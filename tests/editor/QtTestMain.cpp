@@ -5,7 +5,7 @@
 #include <QLocale>
 
 #include "editor/GraphApplication.h"
-#include "editor/GraphPoint.h"
+#include "editor/Units.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

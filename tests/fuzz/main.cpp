@@ -1,7 +1,7 @@
 // The fuzz tests' main: every unit registered, as in the editor.
 #include <gtest/gtest.h>
 
-#include "editor/GraphPoint.h"
+#include "editor/Units.h"
 
 int main(int argc, char** argv) {
     RegisterAllUnits();
