@@ -21,7 +21,9 @@ std::string Show(Real48 value) {
     return text.str();
 }
 
+// Both override a hook, and so declare that they observe the search.
 class TProbeNode : public TGraphNode {
+    DECLARE_CLASS()
 public:
     TProbeNode(const std::string& caption, TCallLog* log)
         : TGraphNode(std::make_unique<TStringObj>(caption)), log_(log) {}
@@ -32,10 +34,12 @@ public:
     }
 
 private:
-    TCallLog* log_;
+    explicit TProbeNode(TBlank blank) : TGraphNode(blank) {}
+    TCallLog* log_ = nullptr;
 };
 
 class TProbeEdge : public TGraphEdge {
+    DECLARE_CLASS()
 public:
     TProbeEdge(TGraphNode* from, TGraphNode* to, std::string label, TCallLog* log)
         : TGraphEdge(from, to), Label(std::move(label)), log_(log) {}
@@ -46,8 +50,16 @@ public:
     std::string Label;
 
 private:
-    TCallLog* log_;
+    explicit TProbeEdge(TBlank blank) : TGraphEdge(blank) {}
+    TCallLog* log_ = nullptr;
 };
+
+}  // namespace
+
+IMPLEMENT_SEARCH_OBSERVER_CLASS(TProbeNode, TGraphNode)
+IMPLEMENT_SEARCH_OBSERVER_CLASS(TProbeEdge, TGraphEdge)
+
+namespace {
 
 struct TProbeText : TStringObj {
     using TStringObj::TStringObj;
