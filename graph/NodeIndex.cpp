@@ -4,6 +4,13 @@
 
 #include "graph/ObjGraph.h"
 
+namespace {
+
+// Look-ups by scanning after a change: a few scans cost less than building the table.
+constexpr int kScans = 4;
+
+}  // namespace
+
 void TNodeIndex::Rebuild(TNodeContainer& list) {
     try {
         Walk(list);
@@ -36,6 +43,7 @@ void TNodeIndex::Walk(TNodeContainer& list) {
         nodes_[p] = node;
     }
     tableValid_ = tableValid_ && same;
+    scansLeft_ = kScans;
 }
 
 std::size_t TNodeIndex::Home(const TObject* node) const {
@@ -58,8 +66,18 @@ void TNodeIndex::BuildTable() const {
     tableValid_ = true;
 }
 
+int TNodeIndex::Scan(const TObject* node) const {
+    for (std::size_t p = 0; p < nodes_.size(); ++p)
+        if (nodes_[p] == node) return static_cast<int>(p) + 1;
+    return 0;
+}
+
 int TNodeIndex::PositionOf(const TObject* node) const {
     if (node == nullptr) return 0;
+    if (!tableValid_ && scansLeft_ > 0) {
+        --scansLeft_;
+        return Scan(node);
+    }
     if (!tableValid_) BuildTable();
     const std::size_t mask = table_.size() - 1;
     for (std::size_t i = Home(node);; i = (i + 1) & mask) {

@@ -46,12 +46,15 @@ private:
 
     void Walk(TNodeContainer& list);
     void BuildTable() const;
+    int Scan(const TObject* node) const;
     std::size_t Home(const TObject* node) const;
 
     std::vector<TGraphNode*, THugePageAllocator<TGraphNode*>> nodes_;
     bool observesSearch_ = false;
-    // Positions by node, open addressing; made at the first look-up after a change.
+    // Positions by node, open addressing. After a change the first few look-ups scan the
+    // nodes instead: a search that only looks up its two ends then makes no table.
     mutable std::vector<TEntry, THugePageAllocator<TEntry>> table_;
     mutable int tableShift_ = 63;
     mutable bool tableValid_ = false;
+    mutable int scansLeft_ = 0;
 };

@@ -40,9 +40,12 @@ void TSearchIndex::FillOutEdges() const {
 }
 
 // The position of an edge's end. Checking the guess from the last search against the
-// node array is far cheaper than a look-up, and a guess gone stale only costs that.
+// node array is far cheaper than a look-up, and a guess gone stale only costs that. A
+// node put in or taken out in front of a node moves it by one place: tried next.
 int TSearchIndex::Locate(const TGraphNode* node, int& guess) const {
     if (guess >= 0 && guess < NodeCount() && nodes_[Slot(guess)] == node) return guess;
+    for (const int near : {guess + 1, guess - 1})
+        if (near >= 0 && near < NodeCount() && nodes_[Slot(near)] == node) return guess = near;
     guess = PositionOf(node);
     return guess;
 }

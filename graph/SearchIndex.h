@@ -63,6 +63,7 @@ struct TSearchWorkspace {
     search::TBig<double> distance;          // by position: Distance, widened
     search::TBig<int> heapSlot;             // by position: index in the heap, or a mark
     search::TBig<search::TPathStep> steps;  // by position
+    search::TBig<int> cameFrom;             // by position: where PrevEdge starts, once there is one
     search::TBig<search::THeapEntry> heap;
 };
 

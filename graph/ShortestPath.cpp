@@ -136,9 +136,11 @@ public:
           through_(index.HasHooks()),
           distance_(workspace.distance),
           steps_(workspace.steps),
+          cameFrom_(workspace.cameFrom),
           heap_(workspace.heap, workspace.heapSlot, index.NodeCount()) {
         distance_.assign(Slot(index.NodeCount()), kInfinite);
         steps_.assign(Slot(index.NodeCount()), {nullptr, Real48::FromExtended(InfiniteDistance)});
+        cameFrom_.resize(Slot(index.NodeCount()));  // read only where a PrevEdge is set
     }
 
     void Run(int source) {
@@ -159,9 +161,9 @@ public:
         passed[Slot(p)] = true;
         for (TGraphEdge* edge = Step(p).previous; edge != nullptr; edge = Step(p).previous) {
             result.Add(edge);
-            p = index_.PositionOf(edge->FromNode);
+            p = cameFrom_[Slot(p)];
             // A loop of negative weight can close the PrevEdge links into a ring.
-            if (p < 0 || passed[Slot(p)]) return;
+            if (passed[Slot(p)]) return;
             passed[Slot(p)] = true;
         }
     }
@@ -204,6 +206,7 @@ private:
 
     void Relax(int u, int v, const TOutEdge& out, long double sum) {
         SetPrevious(v, out.edge);
+        cameFrom_[Slot(v)] = u;
         SetDistance(v, Real48::FromExtended(sum));  // on overflow the old distance stays
         if (through_) index_.Node(v)->Relaxed(index_.Node(u), out.edge->Weight);
     }
@@ -233,6 +236,7 @@ private:
     double bound_ = kInfinite;  // the target's Distance as the search has seen it
     TBig<double>& distance_;
     TBig<TPathStep>& steps_;
+    TBig<int>& cameFrom_;
     TNodeHeap heap_;
 };
 

@@ -33,9 +33,21 @@ public:
                         Show(weight) + " to " + Show(Distance));
     }
 
-private:
+protected:
     explicit TProbeNode(TBlank blank) : TGraphNode(blank) {}
+
+private:
     TCallLog* log_ = nullptr;
+};
+
+// Declares nothing of its own: it inherits the capability with the hook.
+class TProbeSubNode : public TProbeNode {
+    DECLARE_CLASS()
+public:
+    using TProbeNode::TProbeNode;
+
+private:
+    explicit TProbeSubNode(TBlank blank) : TProbeNode(blank) {}
 };
 
 class TProbeEdge : public TGraphEdge {
@@ -58,6 +70,7 @@ private:
 
 IMPLEMENT_SEARCH_OBSERVER_CLASS(TProbeNode, TGraphNode)
 IMPLEMENT_SEARCH_OBSERVER_CLASS(TProbeEdge, TGraphEdge)
+IMPLEMENT_CLASS(TProbeSubNode, TProbeNode)
 
 namespace {
 
@@ -168,6 +181,19 @@ TEST(ShortestPath, HooksAreCalledAroundEachStore) {
     EXPECT_EQ(drawn.log,
               (TCallLog{"S A>B#0 from A", "S A>C#2 from A", "R B from A by 1 to 1",
                         "R C from A by 3 to 3", "S B>C#1 from B", "R C from B by 1 to 2"}));
+}
+
+TEST(ShortestPath, ASubclassOfAnObserverIsObservedToo) {
+    TCallLog log;
+    TMathGraph graph;
+    auto* a = new TProbeSubNode("A", &log);
+    auto* b = new TProbeSubNode("B", &log);
+    graph.Nodes->Append(a);
+    graph.Nodes->Append(b);
+    graph.Edges->Add(new TGraphEdge(a, b));  // plain edges: only the nodes look
+    graph.ShortestPath(a, b);
+    EXPECT_EQ(log, TCallLog{"R B from A by 1 to 1"});
+    EXPECT_FALSE(TObject::ClassObservesSearch(TGraphNode::StaticClass()));
 }
 
 TEST(ShortestPath, AnEndOutsideTheGraphChangesNothing) {
