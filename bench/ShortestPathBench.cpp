@@ -1,6 +1,7 @@
 // TMathGraph::ShortestPath on random graphs of N nodes and 5N edges, weights uniform in
-// [1, 100), from the first node to the last: against the plain scan it replaced and
-// against the Boost Graph Library's Dijkstra stopped at the target, on the same edges.
+// [1, 100), from the first node to the last, with plain nodes and with the editor's own
+// TGraphPoints: against the plain scan it replaced and against the Boost Graph Library's
+// Dijkstra stopped at the target, on the same edges.
 #include <benchmark/benchmark.h>
 
 #include <boost/graph/adjacency_list.hpp>
@@ -11,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "editor/GraphPoint.h"
 #include "graph/ObjGraph.h"
 #include "tests/graph/ReferenceShortestPath.h"
 
@@ -40,13 +42,21 @@ TRandomEdges MakeRandomEdges(int nodeCount) {
     return edges;
 }
 
+/// The kind of node a graph is made of: the library's plain node, or the editor's.
+enum class TNodeKind { kPlain, kPoint };
+
+TGraphNode* MakeNode(TNodeKind kind, int i) {
+    if (kind == TNodeKind::kPoint) return new TGraphPoint(i % 1000, i / 1000, std::to_string(i));
+    return new TGraphNode(std::make_unique<TStringObj>(std::to_string(i)));
+}
+
 struct TOurGraph {
     TMathGraph graph;
     std::vector<TGraphNode*> nodes;
 
-    explicit TOurGraph(const TRandomEdges& edges) {
+    TOurGraph(const TRandomEdges& edges, TNodeKind kind) {
         for (int i = 0; i < edges.nodeCount; ++i) {
-            nodes.push_back(new TGraphNode(std::make_unique<TStringObj>(std::to_string(i))));
+            nodes.push_back(MakeNode(kind, i));
             graph.Nodes->Append(nodes.back());
         }
         for (std::size_t i = 0; i < edges.ends.size(); ++i) {
@@ -81,7 +91,7 @@ private:
 /// Each size is built once and kept for every benchmark of the run.
 struct TFixture {
     TRandomEdges edges;
-    std::unique_ptr<TOurGraph> ours;
+    std::unique_ptr<TOurGraph> ours[2];  // by TNodeKind
     std::unique_ptr<TBoostList> list;
     std::unique_ptr<TBoostCsr> csr;
 
@@ -91,13 +101,14 @@ struct TFixture {
         if (fixture.edges.nodeCount == 0) fixture.edges = MakeRandomEdges(nodeCount);
         return fixture;
     }
-    TOurGraph& Ours() {
-        if (ours) return *ours;
-        ours = std::make_unique<TOurGraph>(edges);
+    TOurGraph& Ours(TNodeKind kind = TNodeKind::kPlain) {
+        std::unique_ptr<TOurGraph>& graph = ours[static_cast<int>(kind)];
+        if (graph) return *graph;
+        graph = std::make_unique<TOurGraph>(edges, kind);
         // The first search on a graph also pays for fresh working memory and finds no
         // remembered positions; the timed ones show the steady state.
-        ours->graph.ShortestPath(ours->nodes.front(), ours->nodes.back());
-        return *ours;
+        graph->graph.ShortestPath(graph->nodes.front(), graph->nodes.back());
+        return *graph;
     }
     TBoostList& List() {
         if (!list)
@@ -114,12 +125,17 @@ struct TFixture {
     }
 };
 
-void BM_ShortestPath(benchmark::State& state) {
-    TOurGraph& g = TFixture::For(static_cast<int>(state.range(0))).Ours();
+void RunOurs(benchmark::State& state, TNodeKind kind) {
+    TOurGraph& g = TFixture::For(static_cast<int>(state.range(0))).Ours(kind);
     for (auto _ : state)
         benchmark::DoNotOptimize(g.graph.ShortestPath(g.nodes.front(), g.nodes.back()));
     state.counters["distance"] = static_cast<double>(g.nodes.back()->Distance.ToExtended());
 }
+
+void BM_ShortestPath(benchmark::State& state) { RunOurs(state, TNodeKind::kPlain); }
+
+// The graphs the editor and the tool load: every node a TGraphPoint.
+void BM_ShortestPathOfPoints(benchmark::State& state) { RunOurs(state, TNodeKind::kPoint); }
 
 // A node put in at the second place and taken out again between searches: every node
 // after it changes place, as after an edit in the editor, so the search meets the edges'
@@ -183,6 +199,10 @@ void BM_BoostCsr(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_ShortestPath)
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShortestPathOfPoints)
     ->RangeMultiplier(10)
     ->Range(1000, 1000000)
     ->Unit(benchmark::kMillisecond);

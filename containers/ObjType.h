@@ -14,6 +14,10 @@ struct TClass {
     const char* name;           // written to files: a literal, not typeid
     const TClass* parent;       // nullptr for TObject
     TObject* (*createBlank)();  // nullptr for abstract classes
+    // Declared by a class that overrides the hooks the shortest-path search calls; its
+    // subclasses inherit it (TObject::ClassObservesSearch). The search keeps the graph up
+    // to date for such hooks at every step, and takes a faster road where none can look.
+    bool observesSearch = false;
 };
 using TClassRef = const TClass*;
 
@@ -43,6 +47,12 @@ public:                                                      \
     constinit const TClass Name::classRecord_{#Name, &Parent::classRecord_, \
                                               []() -> TObject* { return new Name(kBlank); }};
 
+/// As IMPLEMENT_CLASS, for a class that overrides the hooks of the shortest-path search
+/// (TGraphNode::Relaxed, TGraphEdge::Scanned): it declares observesSearch.
+#define IMPLEMENT_SEARCH_OBSERVER_CLASS(Name, Parent) \
+    constinit const TClass Name::classRecord_{        \
+        #Name, &Parent::classRecord_, []() -> TObject* { return new Name(kBlank); }, true};
+
 class TObject {
 public:
     TObject() = default;
@@ -60,6 +70,12 @@ public:
     static bool ClassInheritsFrom(TClassRef cls, TClassRef ancestor) {
         for (TClassRef c = cls; c != nullptr; c = c->parent)
             if (c == ancestor) return true;
+        return false;
+    }
+    /// True when cls or one of its ancestors declares observesSearch.
+    static bool ClassObservesSearch(TClassRef cls) {
+        for (TClassRef c = cls; c != nullptr; c = c->parent)
+            if (c->observesSearch) return true;
         return false;
     }
 

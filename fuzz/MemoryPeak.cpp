@@ -9,14 +9,13 @@
 #include <new>
 #include <string>
 
+#include "support/AddressSanitizer.h"
+#include "support/PageMemory.h"
+
 // Under AddressSanitizer the counting goes through the sanitizer's allocation hooks, so
 // that its own operator new and delete stay and keep telling a new[] freed by delete.
-#if defined(__SANITIZE_ADDRESS__)
+#if HAS_ADDRESS_SANITIZER
 #define MEMORY_PEAK_BY_HOOKS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define MEMORY_PEAK_BY_HOOKS 1
-#endif
 #endif
 
 namespace {
@@ -32,6 +31,26 @@ void Count(std::size_t size) {
 }
 
 void Uncount(std::size_t size) { heldBytes -= static_cast<std::int64_t>(size); }
+
+// Pages mapped straight from the kernel pass by the heap, and by its hooks.
+void CountMapping(std::ptrdiff_t change) {
+    if (change >= 0)
+        Count(static_cast<std::size_t>(change));
+    else
+        Uncount(static_cast<std::size_t>(-change));
+}
+
+/// Counts the mapped pages too while it lives.
+class TMappingCount {
+public:
+    TMappingCount() : before_(SetMappingHook(&CountMapping)) {}
+    ~TMappingCount() { SetMappingHook(before_); }
+    TMappingCount(const TMappingCount&) = delete;
+    TMappingCount& operator=(const TMappingCount&) = delete;
+
+private:
+    TMappingHook before_;
+};
 
 #ifndef MEMORY_PEAK_BY_HOOKS
 void* Allocate(std::size_t size) {
@@ -77,7 +96,10 @@ std::size_t MemoryPeakDuring(const std::function<void()>& action) {
     const std::size_t residentStart = StatusBytes("VmRSS");
     const std::int64_t heapStart = heldBytes;
     peakBytes = heldBytes;
-    action();
+    {
+        const TMappingCount mappings;
+        action();
+    }
     const auto heapPeak =
         static_cast<std::size_t>(std::max<std::int64_t>(peakBytes - heapStart, 0));
     if (!resident) return heapPeak;

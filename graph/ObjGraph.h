@@ -5,21 +5,18 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "containers/ObjArray.h"
 #include "containers/ObjList.h"
-#include "containers/SlotPool.h"
+#include "graph/NodeIndex.h"
+#include "graph/ShortestPath.h"
+#include "support/SlotPool.h"
 #include "values/Real48.h"
 
 class TGraphEdge;
 class TGraphNode;
 class TEdgeList;
-
-/// The starting Distance of every node and the starting bound of a search: a node still
-/// this far away counts as unreached, so no path of this length or more is ever found.
-inline constexpr long double InfiniteDistance = 100000.0L;
 
 /// A boxed string; a node's caption.
 class TStringObj : public TObject {
@@ -78,7 +75,7 @@ protected:
     TClassRef ItemClass = nullptr;
 
 private:
-    friend class TMathGraph;  // fills out-edge lists with edges it has already checked
+    friend class TSearchIndex;  // fills out-edge lists with edges it has already checked
     std::vector<TObject*> items_;
 };
 
@@ -113,7 +110,9 @@ public:
 
     /// Called by the search right after it has lowered this node's Distance, with the node
     /// it came from and the Weight of the edge used. Does nothing here.
-    /// REQUIRES: an override changes no node, edge or list of the graph being searched.
+    /// REQUIRES: a class that overrides it declares so in its class record
+    /// (IMPLEMENT_SEARCH_OBSERVER_CLASS), or the search may not call it; an override
+    /// changes no node, edge or list of the graph being searched.
     virtual void Relaxed(TGraphNode* fromNode, Real48 weight);
 
     std::unique_ptr<TStringObj> Caption;
@@ -123,13 +122,6 @@ public:
 
 protected:
     explicit TGraphNode(TBlank) {}
-
-private:
-    friend class TMathGraph;
-    // Stamped by each pass over a graph's nodes: the pass's number and the node's 0-based
-    // place in Nodes. A stamp from another pass tells a node that is not in this graph.
-    std::uint64_t indexPass_ = 0;
-    int indexPosition_ = -1;
 };
 
 /// A directed edge: followed only from FromNode to ToNode; owns neither.
@@ -142,7 +134,9 @@ public:
     virtual Real48 GetWeight() const { return Weight; }
     /// Called by the search on every edge leaving a node it is about to expand, with that
     /// node, before any of them is relaxed. Does nothing here.
-    /// REQUIRES: an override changes no node, edge or list of the graph being searched.
+    /// REQUIRES: a class that overrides it declares so in its class record
+    /// (IMPLEMENT_SEARCH_OBSERVER_CLASS), or the search may not call it; an override
+    /// changes no node, edge or list of the graph being searched.
     virtual void Scanned(TGraphNode* fromNode);
 
     TGraphNode* FromNode = nullptr;
@@ -151,13 +145,6 @@ public:
 
 protected:
     explicit TGraphEdge(TBlank) {}
-
-private:
-    friend class TMathGraph;
-    // Where FromNode and ToNode stood in Nodes when the graph last indexed its nodes:
-    // a guess, checked before use, that spares the search a visit to each node.
-    int fromGuess_ = -1;
-    int toGuess_ = -1;
 };
 
 /// crEqual for the very same object, crGreater otherwise: finds a node by identity.
@@ -173,27 +160,6 @@ TCompareResult CompareArray(TObject* a, TObject* b);
 /// The 1-based position of node in list, found by identity, or 0 when it is not there.
 /// Walks the list from its first node and leaves the marker where the walk stopped.
 int IndexOfNode(TNodeContainer* list, const TObject* node);
-
-/// The nodes of a node list by 1-based position and back, from one walk over the list:
-/// GoToIndex and IndexOfNode for many look-ups at the cost of one. Holds until the list
-/// changes; the list's marker is left where the walk stopped.
-class TNodeIndex {
-public:
-    /// EInvalidCast ("Invalid class typecast") when the list holds something that is not
-    /// a node.
-    explicit TNodeIndex(TNodeContainer& list);
-
-    int Count() const { return static_cast<int>(nodes_.size()); }
-    /// As IndexOfNode: 0 when node is not in the list.
-    int PositionOf(const TObject* node) const;
-    /// As GoToIndex: EInvalidIndex ("Invalid index in TContainer") unless
-    /// 1 <= position <= Count.
-    TGraphNode* NodeAt(int position) const;
-
-private:
-    std::vector<TGraphNode*> nodes_;
-    std::unordered_map<const TObject*, int> positions_;
-};
 
 /// The graph. It owns Nodes (which owns the nodes, which own their captions and
 /// OutEdges lists), the edges held in Edges, and Matrix. Every edge's ends are nodes of
@@ -227,8 +193,8 @@ public:
     /// A source or target that is none or not in Nodes: an empty result, nothing changed.
     /// EInvalidObjectType as for BuildOutEdges.
     /// Caller owns the result; the edges in it stay the graph's.
-    /// Runs in O((N + E) log N). Its working arrays, some 60 bytes a node and 24 an edge, stay
-    /// with the thread for its next search.
+    /// Runs in O((N + E) log N). Its working arrays, some 90 bytes a node and 32 an edge,
+    /// stay with the graph for its next search and go with it.
     std::unique_ptr<TEdgeList> ShortestPath(TGraphNode* source, TGraphNode* target);
 
     /// Replaces Matrix by the weight matrix of Nodes and Edges, for writing: N rows of N
@@ -256,6 +222,5 @@ public:
 private:
     explicit TMathGraph(TBlank) {}
 
-    class TIndex;   // the nodes by position and the out-edges of each, for one pass
-    class TSearch;  // the state of one search
+    TSearchWorkspacePtr workspace_;  // none until the first search or BuildOutEdges
 };

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "containers/ObjType.h"
-#include "containers/PageMemory.h"
+#include "support/ByteBlock.h"
 
 /// A sequence of bytes with a current position.
 class TStream : public TObject {

@@ -8,6 +8,7 @@
 #include "editor/GraphPoint.h"
 #include "fuzz/GraphFileCheck.h"
 #include "fuzz/MemoryPeak.h"
+#include "support/ByteBlock.h"
 #include "tests/persistence/StreamBytes.h"
 #include "values/ObjBuckt.h"
 
@@ -69,6 +70,13 @@ TBytes ArrayHead(const std::string& itemClass, const std::string& compare, const
 }
 
 const TBytes kMaxItems = Int32(536870911);  // the largest capacity an array can have
+
+TEST(MemoryPeak, SeesRoomReservedInMappedPages) {
+    // Untouched and past the heap: only the page mapper's hook can tell of it.
+    const std::size_t room = std::size_t{64} << 20;
+    TByteBlock block;
+    EXPECT_GE(MemoryPeakDuring([&] { block.Reserve(room); }), room);
+}
 
 TEST(GraphFileSeeds, GraphsLoadAndSurviveASaveAndALoadOtherFramesAreRefused) {
     const auto seeds = FilesIn(FUZZ_DIR "/corpus");

@@ -21,7 +21,9 @@ std::string Show(Real48 value) {
     return text.str();
 }
 
+// Both override a hook, and so declare that they observe the search.
 class TProbeNode : public TGraphNode {
+    DECLARE_CLASS()
 public:
     TProbeNode(const std::string& caption, TCallLog* log)
         : TGraphNode(std::make_unique<TStringObj>(caption)), log_(log) {}
@@ -31,11 +33,25 @@ public:
                         Show(weight) + " to " + Show(Distance));
     }
 
+protected:
+    explicit TProbeNode(TBlank blank) : TGraphNode(blank) {}
+
 private:
-    TCallLog* log_;
+    TCallLog* log_ = nullptr;
+};
+
+// Declares nothing of its own: it inherits the capability with the hook.
+class TProbeSubNode : public TProbeNode {
+    DECLARE_CLASS()
+public:
+    using TProbeNode::TProbeNode;
+
+private:
+    explicit TProbeSubNode(TBlank blank) : TProbeNode(blank) {}
 };
 
 class TProbeEdge : public TGraphEdge {
+    DECLARE_CLASS()
 public:
     TProbeEdge(TGraphNode* from, TGraphNode* to, std::string label, TCallLog* log)
         : TGraphEdge(from, to), Label(std::move(label)), log_(log) {}
@@ -46,8 +62,17 @@ public:
     std::string Label;
 
 private:
-    TCallLog* log_;
+    explicit TProbeEdge(TBlank blank) : TGraphEdge(blank) {}
+    TCallLog* log_ = nullptr;
 };
+
+}  // namespace
+
+IMPLEMENT_SEARCH_OBSERVER_CLASS(TProbeNode, TGraphNode)
+IMPLEMENT_SEARCH_OBSERVER_CLASS(TProbeEdge, TGraphEdge)
+IMPLEMENT_CLASS(TProbeSubNode, TProbeNode)
+
+namespace {
 
 struct TProbeText : TStringObj {
     using TStringObj::TStringObj;
@@ -156,6 +181,19 @@ TEST(ShortestPath, HooksAreCalledAroundEachStore) {
     EXPECT_EQ(drawn.log,
               (TCallLog{"S A>B#0 from A", "S A>C#2 from A", "R B from A by 1 to 1",
                         "R C from A by 3 to 3", "S B>C#1 from B", "R C from B by 1 to 2"}));
+}
+
+TEST(ShortestPath, ASubclassOfAnObserverIsObservedToo) {
+    TCallLog log;
+    TMathGraph graph;
+    auto* a = new TProbeSubNode("A", &log);
+    auto* b = new TProbeSubNode("B", &log);
+    graph.Nodes->Append(a);
+    graph.Nodes->Append(b);
+    graph.Edges->Add(new TGraphEdge(a, b));  // plain edges: only the nodes look
+    graph.ShortestPath(a, b);
+    EXPECT_EQ(log, TCallLog{"R B from A by 1 to 1"});
+    EXPECT_FALSE(TObject::ClassObservesSearch(TGraphNode::StaticClass()));
 }
 
 TEST(ShortestPath, AnEndOutsideTheGraphChangesNothing) {

@@ -19,6 +19,7 @@
 #include "containers/ObjStack.h"
 #include "persistence/LibRecords.h"
 #include "persistence/ObjStream.h"
+#include "support/AddressSanitizer.h"
 #include "tests/persistence/StreamBytes.h"
 #include "values/ObjBuckt.h"
 #include "values/ObjCmp.h"
@@ -234,7 +235,7 @@ TEST(ObjectFiles, LargeFilesRoundTripWhole) {
 // whole would take all there is.
 [[noreturn]] void LoadEndlessAndPseudoFiles() {
     ::alarm(60);
-    if (!kHeapOnlyMemory) {  // AddressSanitizer needs far more address space than it uses
+    if (!kAddressSanitizer) {  // AddressSanitizer needs far more address space than it uses
         const rlimit limit{1u << 30, 1u << 30};
         ::setrlimit(RLIMIT_AS, &limit);
     }

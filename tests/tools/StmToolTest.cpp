@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/AddressSanitizer.h"
 #include "tests/persistence/StreamBytes.h"
 
 namespace {
@@ -317,7 +318,7 @@ TEST_F(StmToolErrors, CompareIntegerOnAnotherClassReachesStderr) {
 TEST_F(StmToolErrors, EndlessDeviceFailsAtItsSignature) {
     // Bounded where the build allows, so that reading the device whole fails fast
     // instead of taking the machine's memory; AddressSanitizer needs the address space.
-    const std::string limit = kHeapOnlyMemory ? "" : "ulimit -v 1048576; ";
+    const std::string limit = kAddressSanitizer ? "" : "ulimit -v 1048576; ";
     const TRun run = Run({"show", "/dev/zero"}, "", limit);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Invalid stream format\n");

@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "containers/PageMemory.h"
+#include "support/AddressSanitizer.h"
+#include "support/ByteBlock.h"
 
 namespace {
 
@@ -18,6 +19,11 @@ bool AllBytesAre(const TByteBlock& block, std::size_t from, std::size_t to, std:
     for (std::size_t i = from; i < to; ++i)
         if (block.Data()[i] != value) return false;
     return true;
+}
+
+/// Reads a byte as a faulty caller would, so that the compiler keeps the read.
+std::uint8_t Peek(const std::uint8_t* byte) {
+    return *static_cast<const volatile std::uint8_t*>(byte);
 }
 
 TEST(ByteBlock, KeepsItsBytesWhileGrowingFromTheHeapToMappedPages) {
@@ -67,7 +73,7 @@ TEST(ByteBlock, SwapExchangesContents) {
     EXPECT_TRUE(AllBytesAre(large, 0, 10, 1));
 }
 
-TEST(ByteBlock, ReleasedBytesReadAsZeroAndTheRestIsKept) {
+TEST(ByteBlock, ReleasedBytesAreZeroAndTheRestIsKept) {
     const std::size_t size = 5 * TByteBlock::kMapThreshold;  // past two huge pages
     TByteBlock block;
     block.Resize(size);
@@ -75,20 +81,40 @@ TEST(ByteBlock, ReleasedBytesReadAsZeroAndTheRestIsKept) {
     const std::size_t half = size / 2;
     block.ReleaseBefore(half);
     EXPECT_EQ(block.Size(), size);
-    // Whole huge pages only: the bytes up to the last boundary below half.
+    // Whole huge pages only: the bytes up to the last boundary below half. Under the
+    // sanitizer they are poisoned, and only this test may look at them.
+    std::size_t released = 0;
+    while (released < half && IsPoisoned(block.Data() + released)) ++released;
+    UnpoisonBytes(block.Data(), released);
     std::size_t zeroUpTo = 0;
     while (zeroUpTo < half && block.Data()[zeroUpTo] == 0) ++zeroUpTo;
+    EXPECT_TRUE(!kAddressSanitizer || released == zeroUpTo);
     EXPECT_TRUE(AllBytesAre(block, zeroUpTo, size, 7));
-    EXPECT_TRUE(kHeapOnlyMemory || zeroUpTo > 0);  // a heap block keeps its bytes
+    EXPECT_GT(zeroUpTo, 0u);
     EXPECT_LE(zeroUpTo, half);
+    PoisonBytes(block.Data(), released);
+    // Grown again after a shrink below them, released bytes are handed out as zero.
+    block.Resize(100);
+    block.Resize(size);
+    EXPECT_TRUE(AllBytesAre(block, 0, 100, 0) && AllBytesAre(block, 100, size, 0));
 }
 
-TEST(MappedPages, AreZeroedAndWritableToTheirEnd) {
-    const std::size_t bytes = 5 * 4096 + 1;
-    auto* block = static_cast<std::uint8_t*>(MapPages(bytes));
-    EXPECT_TRUE(block[0] == 0 && block[bytes - 1] == 0);
-    block[bytes - 1] = 1;
-    UnmapPages(block, bytes);
+TEST(ByteBlockUnderSanitizer, AReadPastTheSizeOrBehindTheReleaseIsReported) {
+    if (!kAddressSanitizer) GTEST_SKIP() << "only AddressSanitizer sees these reads";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const std::size_t size : {std::size_t{100}, kLarge}) {
+        TByteBlock block;
+        block.Resize(size);
+        EXPECT_EQ(Peek(block.Data() + size - 1), 0);
+        EXPECT_DEATH(Peek(block.Data() + size), "AddressSanitizer") << size;
+        block.Resize(size / 2);
+        EXPECT_DEATH(Peek(block.Data() + size / 2), "use-after-poison") << size;
+    }
+    TByteBlock block;
+    block.Resize(kLarge);
+    block.ReleaseBefore(kLarge);
+    EXPECT_DEATH(Peek(block.Data()), "use-after-poison");
+    EXPECT_EQ(Peek(block.Data() + kLarge - 1), 0);  // beyond the last whole huge page
 }
 
 }  // namespace

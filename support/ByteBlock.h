@@ -1,36 +1,16 @@
-// Large blocks of memory taken from the kernel page by page, for the few big buffers of a
-// load or a save (a whole file's bytes, the cells of a weight matrix). On such sizes the
-// first touch of each fresh page costs more than filling it, so these blocks ask for huge
-// pages and are prefaulted in large steps, and they grow by remapping instead of copying.
+// A run of bytes that grows at its end, for the few big buffers of a load or a save (a
+// whole file's bytes, a frame being built): from a megabyte on it lives in mapped pages,
+// prefaulted ahead of the writer, and grows by remapping instead of copying.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-/// True when AddressSanitizer instruments this build: the big blocks and the object pools
-/// then come from the ordinary heap, so that the sanitizer sees every access.
-#if defined(__SANITIZE_ADDRESS__)
-inline constexpr bool kHeapOnlyMemory = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-inline constexpr bool kHeapOnlyMemory = true;
-#else
-inline constexpr bool kHeapOnlyMemory = false;
-#endif
-#else
-inline constexpr bool kHeapOnlyMemory = false;
-#endif
-
-/// Zeroed memory of at least bytes, a whole number of pages, asked to be backed by huge
-/// pages and faulted in at once. Caller unmaps it with UnmapPages. std::bad_alloc when
-/// the system refuses. REQUIRES: bytes > 0.
-void* MapPages(std::size_t bytes);
-/// REQUIRES: block and bytes as MapPages gave them.
-void UnmapPages(void* block, std::size_t bytes);
-
 /// A run of bytes that grows at its end, as a file being built or read whole needs.
 /// Small runs live on the heap; from kMapThreshold on, the memory comes from MapPages and
 /// grows in place or by moving page tables, never by copying the bytes.
+/// Under AddressSanitizer the room beyond Size and the bytes given back by ReleaseBefore
+/// are poisoned, so that a read of either is reported.
 class TByteBlock {
 public:
     static constexpr std::size_t kMapThreshold = std::size_t{1} << 20;
@@ -54,15 +34,18 @@ public:
     /// Exchanges the contents of two blocks; never fails.
     void Swap(TByteBlock& other) noexcept;
     /// Gives the memory of the huge pages wholly below end back to the system, for a block
-    /// read once from front to back; those bytes read as zero afterwards, and Size is kept.
+    /// read once from front to back; Size is kept. Those bytes are zero from then on, and
+    /// nobody may read them again: under AddressSanitizer a read of them is reported.
     /// Does nothing to a block on the heap.
     void ReleaseBefore(std::size_t end);
 
 private:
-    bool IsMapped() const { return capacity_ >= kMapThreshold && !kHeapOnlyMemory; }
+    bool IsMapped() const { return capacity_ >= kMapThreshold; }
     void MoveToHeap(std::size_t capacity);
     void MoveToPages(std::size_t capacity);
+    void Remap(std::size_t capacity);
     void Prefault(std::size_t end);
+    void PoisonUnused() const;
 
     std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;

@@ -1,4 +1,4 @@
-#include "containers/SlotPool.h"
+#include "support/SlotPool.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -8,7 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "containers/PageMemory.h"
+#include "support/AddressSanitizer.h"
+#include "support/PageMemory.h"
 
 namespace {
 
@@ -85,45 +86,60 @@ void Refill(TLocalSlots& local, std::size_t sizeClass) {
     }
     std::size_t& bytes = shared.nextBlock[sizeClass];
     auto* block = static_cast<std::uint8_t*>(MapPages(bytes));
+    PoisonBytes(block, bytes);  // each slot is made usable as it is handed out
     local.next = block;
     local.end = block + bytes / SlotSize(sizeClass) * SlotSize(sizeClass);
     if (bytes < kLargestBlock) bytes *= 2;  // a pool that is used much gets larger blocks
 }
 
-/// A slot from the local supply. REQUIRES: the supply is not empty.
-void* TakeSlot(TLocalSlots& local, std::size_t sizeClass) {
-    if (TFreeSlot* slot = local.free) {
-        local.free = slot->next;
-        return slot;
+/// A free slot's link, which only the pool may read.
+TFreeSlot* NextFree(TFreeSlot* slot) {
+    UnpoisonBytes(slot, sizeof(TFreeSlot));
+    TFreeSlot* next = slot->next;
+    PoisonBytes(slot, sizeof(TFreeSlot));
+    return next;
+}
+
+/// A slot of size bytes from the local supply. REQUIRES: the supply is not empty.
+void* TakeSlot(TLocalSlots& local, std::size_t sizeClass, std::size_t size) {
+    void* slot = local.free;
+    if (slot != nullptr) {
+        local.free = NextFree(local.free);
+    } else {
+        slot = local.next;
+        local.next += SlotSize(sizeClass);
     }
-    void* slot = local.next;
-    local.next += SlotSize(sizeClass);
+    UnpoisonBytes(slot, size);
     return slot;
 }
 
 // Out of line and reached by a tail call, so that the common path saves no registers.
-[[gnu::noinline]] void* RefillAndTakeSlot(TLocalSlots& local, std::size_t sizeClass) {
+[[gnu::noinline]] void* RefillAndTakeSlot(TLocalSlots& local, std::size_t sizeClass,
+                                          std::size_t size) {
     Refill(local, sizeClass);
-    return TakeSlot(local, sizeClass);
+    return TakeSlot(local, sizeClass, size);
 }
 
 }  // namespace
 
 void* AllocateSlot(std::size_t size) {
-    if (kHeapOnlyMemory || size > kMaxSlotSize) return ::operator new(size);
+    if (size > kMaxSlotSize) return ::operator new(size);
     const std::size_t sizeClass = SizeClass(size);
     TLocalSlots& local = tLocalSlots[sizeClass];
     if (local.free == nullptr && local.next == local.end)
-        return RefillAndTakeSlot(local, sizeClass);
-    return TakeSlot(local, sizeClass);
+        return RefillAndTakeSlot(local, sizeClass, size);
+    return TakeSlot(local, sizeClass, size);
 }
 
 void FreeSlot(void* slot, std::size_t size) noexcept {
     if (slot == nullptr) return;
-    if (kHeapOnlyMemory || size > kMaxSlotSize) {
+    if (size > kMaxSlotSize) {
         ::operator delete(slot);
         return;
     }
-    TLocalSlots& local = tLocalSlots[SizeClass(size)];
+    const std::size_t sizeClass = SizeClass(size);
+    TLocalSlots& local = tLocalSlots[sizeClass];
+    UnpoisonBytes(slot, sizeof(TFreeSlot));
     local.free = new (slot) TFreeSlot{local.free};
+    PoisonBytes(slot, SlotSize(sizeClass));
 }

@@ -11,9 +11,9 @@ inline constexpr std::size_t kMaxSlotSize = 64;
 
 /// Hands out a slot of at least size bytes, aligned to 16: from the calling thread's own
 /// free slots when it has any, else carved from a large prefaulted block. Sizes beyond
-/// kMaxSlotSize, and every size in a build under AddressSanitizer, go to the ordinary
-/// heap. std::bad_alloc when there is no memory. Freed only with FreeSlot and the same
-/// size.
+/// kMaxSlotSize go to the ordinary heap. std::bad_alloc when there is no memory. Freed only
+/// with FreeSlot and the same size. Under AddressSanitizer only its size bytes are usable,
+/// and only until it is freed: the rest of the slot and every free slot are poisoned.
 void* AllocateSlot(std::size_t size);
 /// Gives the slot back to the calling thread's free slots, which it reuses first; a
 /// thread's free slots pass to the other threads when it ends, if it ever took a slot

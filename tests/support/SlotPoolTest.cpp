@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "containers/PageMemory.h"
-#include "containers/SlotPool.h"
+#include "support/AddressSanitizer.h"
+#include "support/SlotPool.h"
 
 namespace {
 
@@ -31,11 +31,19 @@ TEST(SlotPool, AFreedSlotIsTheNextOneHandedOut) {
     void* first = AllocateSlot(16);
     FreeSlot(first, 16);
     void* second = AllocateSlot(16);
-    // Under the sanitizer the heap serves every slot and holds freed ones back a while.
-    if (!kHeapOnlyMemory) {
-        EXPECT_EQ(second, first);
-    }
+    EXPECT_EQ(second, first);
     FreeSlot(second, 16);
+}
+
+TEST(SlotPoolUnderSanitizer, AUseAfterFreeAndAnAccessPastTheSizeAreReported) {
+    if (!kAddressSanitizer) GTEST_SKIP() << "only AddressSanitizer sees these accesses";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto* slot = static_cast<volatile std::uint8_t*>(AllocateSlot(20));  // in a slot of 32
+    slot[19] = 1;
+    EXPECT_DEATH(slot[20] = 1, "use-after-poison");
+    FreeSlot(const_cast<std::uint8_t*>(slot), 20);
+    EXPECT_DEATH(slot[0] = 1, "use-after-poison");
+    EXPECT_DEATH(slot[12] = 1, "use-after-poison");
 }
 
 TEST(SlotPool, SlotsMadeOnOneThreadMayBeFreedOnAnotherThatThenEnds) {

@@ -1,0 +1,104 @@
+#include "graph/SearchIndex.h"
+
+#include <algorithm>
+
+using search::Slot;
+using search::TBig;
+using search::TEndGuess;
+using search::TOutEdge;
+
+TSearchIndex::TSearchIndex(TSearchWorkspace& workspace, TNodeList& nodes, const TEdgeList* edges)
+    : positions_(workspace.nodes), first_(workspace.first), outEdges_(workspace.outEdges) {
+    IndexNodes(nodes);
+    first_.assign(nodes_.size() + 1, 0);
+    if (edges != nullptr) IndexEdges(*edges, workspace);
+}
+
+void TSearchIndex::IndexNodes(TNodeList& nodes) {
+    try {
+        positions_.Rebuild(nodes);
+    } catch (const EInvalidCast&) {
+        throw EInvalidObjectType();  // a stranger in Nodes is of the wrong type to the graph
+    }
+    nodes_ = positions_.Nodes();
+    hasHooks_ = positions_.ObservesSearch();
+}
+
+// A node's old list is refilled rather than replaced: nobody may keep it across a rebuild,
+// and one allocation per node is saved. Filled from the back, so that a node held twice
+// ends with the list of its first place, where its edges are counted.
+void TSearchIndex::FillOutEdges() const {
+    for (int p = NodeCount() - 1; p >= 0; --p) {
+        TGraphNode* node = Node(p);
+        if (node->OutEdges == nullptr ||
+            node->OutEdges->GetItemClass() != TGraphEdge::StaticClass())
+            node->OutEdges = std::make_unique<TEdgeList>();
+        std::vector<TObject*>& items = node->OutEdges->items_;
+        items.resize(Slot(First(p + 1) - First(p)));
+        for (int k = First(p); k < First(p + 1); ++k) items[Slot(k - First(p))] = OutEdge(k).edge;
+    }
+}
+
+// The position of an edge's end. Checking the guess from the last search against the
+// node array is far cheaper than a look-up, and a guess gone stale only costs that. A
+// node put in or taken out in front of a node moves it by one place: tried next.
+int TSearchIndex::Locate(const TGraphNode* node, int& guess) const {
+    if (guess >= 0 && guess < NodeCount() && nodes_[Slot(guess)] == node) return guess;
+    for (const int near : {guess + 1, guess - 1})
+        if (near >= 0 && near < NodeCount() && nodes_[Slot(near)] == node) return guess = near;
+    guess = PositionOf(node);
+    return guess;
+}
+
+// Nodes per bucket in the first round of the sort below: a bucket's out-edges then
+// fit in the cache, where the second round's scattered writes stay.
+static constexpr int kBucketShift = 10;
+
+// A counting sort by start position in two rounds, both stable, so that each node's
+// edges keep the order of Edges. The first round appends each edge to the bucket of
+// its start node, a write stream per bucket; the second orders each bucket in place.
+// One round straight to the final places would miss the cache on almost every edge.
+void TSearchIndex::IndexEdges(const TEdgeList& edges, TSearchWorkspace& workspace) {
+    workspace.ends.resize(edges.items_.size());
+    CountOutEdges(edges, workspace.ends);
+    outEdges_.resize(Slot(first_.back()));
+    FillBuckets(edges, workspace.ends, workspace.next);
+    for (int node = 0; node < NodeCount(); node += 1 << kBucketShift)
+        SortBucket(node, std::min(NodeCount(), node + (1 << kBucketShift)), workspace);
+}
+
+void TSearchIndex::CountOutEdges(const TEdgeList& edges, TBig<TEndGuess>& ends) {
+    for (std::size_t k = 0; k < edges.items_.size(); ++k) {
+        auto* edge = static_cast<TGraphEdge*>(edges.items_[k]);
+        const int from = Locate(edge->FromNode, ends[k].from);
+        Locate(edge->ToNode, ends[k].to);
+        if (from >= 0) ++first_[Slot(from + 1)];
+    }
+    for (std::size_t p = 1; p < first_.size(); ++p) first_[p] += first_[p - 1];
+}
+
+void TSearchIndex::FillBuckets(const TEdgeList& edges, const TBig<TEndGuess>& ends,
+                               TBig<int>& next) {
+    next.clear();
+    for (int node = 0; node < NodeCount(); node += 1 << kBucketShift) next.push_back(First(node));
+    TClassRef checked = nullptr;  // the class of the edge before: most graphs have one
+    for (std::size_t k = 0; k < edges.items_.size(); ++k) {
+        auto* edge = static_cast<TGraphEdge*>(edges.items_[k]);
+        const TEndGuess end = ends[k];  // settled by CountOutEdges
+        if (end.from < 0) continue;
+        outEdges_[Slot(next[Slot(end.from >> kBucketShift)]++)] = {edge, edge->Weight.ToDouble(),
+                                                                   end.to, end.from};
+        const TClassRef cls = edge->ClassType();
+        if (cls == checked) continue;
+        hasHooks_ = hasHooks_ || TObject::ClassObservesSearch(cls);
+        checked = cls;
+    }
+}
+
+void TSearchIndex::SortBucket(int firstNode, int endNode, TSearchWorkspace& workspace) {
+    std::vector<TOutEdge>& bucket = workspace.bucket;
+    bucket.assign(outEdges_.begin() + First(firstNode), outEdges_.begin() + First(endNode));
+    TBig<int>& next = workspace.next;
+    next.assign(first_.begin() + firstNode, first_.begin() + endNode);
+    for (const TOutEdge& out : bucket) outEdges_[Slot(next[Slot(out.source - firstNode)]++)] = out;
+}
