@@ -33,7 +33,8 @@ TBytes ListFrame(bool sorted, const char* compare, int count, TStoredOrder order
     std::vector<std::int32_t> values(static_cast<std::size_t>(count));
     std::iota(values.begin(), values.end(), 0);
     if (order == TStoredOrder::Descending) std::reverse(values.begin(), values.end());
-    if (order == TStoredOrder::Shuffled) std::shuffle(values.begin(), values.end(), std::mt19937(42));
+    if (order == TStoredOrder::Shuffled)
+        std::shuffle(values.begin(), values.end(), std::mt19937(42));
     // Appended, so that writing costs no comparison whatever the order.
     TUnorderedList list(TIntegerBucket::StaticClass(), GetCompareFunc(compare));
     for (const std::int32_t value : values) list.Append(new TIntegerBucket(value));

@@ -29,6 +29,7 @@ struct TRegistries {
     std::unordered_map<std::string, TStreamableInterface*> classByName;
     std::unordered_map<std::string, TCompareFuncEntry*> compareByName;
     std::unordered_map<TCompareFunc, TCompareFuncEntry*> firstEntryOfFunc;
+    std::unordered_map<TCompareFunc, TCompareKind> kindOfFunc;
 };
 
 TRegistries& Registries() {
@@ -129,6 +130,7 @@ void ShutdownRegistries() {
     r.classByName.clear();
     r.compareByName.clear();
     r.firstEntryOfFunc.clear();
+    r.kindOfFunc.clear();
     r.hashFuncs.reset();
     r.compareFuncs.reset();
     r.classes.reset();
@@ -170,16 +172,20 @@ TClassRef GetStreamableClass(const std::string& name) {
 // ----------------------------------------------------------------------------
 // Compare functions
 
-void RegisterCompareFunc(const std::string& name, TCompareFunc func) {
+void RegisterCompareFunc(const std::string& name, TCompareFunc func, TCompareKind kind) {
     TUnorderedList* registry = CompareFuncRegistry();
-    auto entry = std::make_unique<TCompareFuncEntry>(name, func);
+    auto entry = std::make_unique<TCompareFuncEntry>(name, func, kind);
     if (FindEntry(registry, Registries().compareByName, entry.get()) != nullptr)
         throw EDuplicateCompareFunc();
     registry->Append(entry.get());
     TCompareFuncEntry* added = entry.release();
     Registries().compareByName.emplace(added->Name, added);
+    if (func == nullptr) return;
     // Appending keeps the first registration of a function the first from the front.
-    if (func != nullptr) Registries().firstEntryOfFunc.try_emplace(func, added);
+    Registries().firstEntryOfFunc.try_emplace(func, added);
+    // Two registrations that disagree cannot both be right: the walk is right for either.
+    const auto [known, first] = Registries().kindOfFunc.try_emplace(func, kind);
+    if (!first && known->second != kind) known->second = TCompareKind::Opaque;
 }
 
 TCompareFunc GetCompareFunc(const std::string& name) {
@@ -211,4 +217,10 @@ std::string GetCompareFuncName(TCompareFunc func) {
     }
     if (name.empty()) throw ECompareFuncNotRegistered();
     return name;
+}
+
+TCompareKind GetCompareFuncKind(TCompareFunc func) {
+    const TRegistries& r = Registries();
+    const auto hit = r.kindOfFunc.find(func);
+    return hit != r.kindOfFunc.end() ? hit->second : TCompareKind::Opaque;
 }
