@@ -120,7 +120,8 @@ TBytes SortedListFrame(const std::string& compare, const std::vector<int>& value
                static_cast<std::uint8_t>(count >> 16), 0});
     for (const int value : values) {
         TIntegerBucket bucket(value);
-        frame = frame + FrameOf(&bucket);
+        const TBytes item = FrameOf(&bucket);
+        frame.insert(frame.end(), item.begin(), item.end());
     }
     return frame;
 }
