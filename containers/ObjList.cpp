@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <set>
 
 IMPLEMENT_ABSTRACT_CLASS(TListNode, TNode)
 IMPLEMENT_CLASS(TOrderedList, TNodeContainer)
@@ -230,4 +231,124 @@ void TOrderedList::Clear() {
     Tail = nullptr;
     ItemCount = 0;
     SetMarker(nullptr, 0);
+}
+
+// ----------------------------------------------------------------------------
+// Items of a stream record
+
+namespace {
+
+/// A stored item and its node, as the index holds them.
+struct TIndexEntry {
+    TObject* item;
+    TListNode* node;
+};
+
+/// An item being placed, as the index's searches take it.
+struct TItemSought {
+    TObject* item;
+};
+
+/// The list's own order. Under a total order the list is sorted, so a stored item's place
+/// among the others is its place in the index; among equal items each new one goes
+/// before the others, in the list by Add and in the index by the hint it is given.
+struct TIndexOrder {
+    using is_transparent = void;
+    TCompareFunc compare;
+
+    bool operator()(const TIndexEntry& a, const TIndexEntry& b) const {
+        return compare(a.item, b.item) == crLess;
+    }
+    // Whether the item sought goes after the stored one: called with the item sought first,
+    // as the walk calls the compare function.
+    bool operator()(const TIndexEntry& stored, const TItemSought& sought) const {
+        return compare(sought.item, stored.item) == crGreater;
+    }
+};
+
+}  // namespace
+
+struct TRecordItems::TIndex {
+    explicit TIndex(TCompareFunc compare) : entries(TIndexOrder{compare}) {}
+    std::multiset<TIndexEntry, TIndexOrder> entries;
+};
+
+TRecordItems::TRecordItems(TNodeContainer& container, TCompareKind kind)
+    : container_(container),
+      list_(container.ClassType() == TOrderedList::StaticClass() && kind != TCompareKind::Opaque
+                ? static_cast<TOrderedList*>(&container)
+                : nullptr),
+      kind_(kind) {}
+
+TRecordItems::~TRecordItems() {
+    if (positionKnown_ || list_->Marker == nullptr) return;
+    int position = 1;
+    for (TListNode* node = list_->Head; node != list_->Marker; node = node->NextNode) ++position;
+    list_->SetMarker(list_->MarkerNode(), position);
+}
+
+void TRecordItems::Add(TObject* item) {
+    if (list_ == nullptr) return container_.Add(item);
+    list_->CheckItemType(item);
+    auto node = std::make_unique<TListNode>();  // first, as in Add
+    TOrderedList& list = *list_;
+    if (list.Head == nullptr) return LinkAtEnd(std::move(node), item, true);
+    // The walk's own first comparison, so that an item the function refuses fails here.
+    if (list.CompareFunc(item, list.Head->Item) != crGreater)
+        return LinkAtEnd(std::move(node), item, true);
+    if (list.Head == list.Tail || list.CompareFunc(item, list.Tail->Item) == crGreater)
+        return LinkAtEnd(std::move(node), item, false);
+    if (kind_ == TCompareKind::TotalOrder) {
+        if (index_ == nullptr && LinkNearTail(node, item)) return;
+        return LinkInside(std::move(node), item);
+    }
+    // Neither a constant nor the identity of a new item stops the walk inside the list.
+    list.Add(item);
+    positionKnown_ = true;
+}
+
+void TRecordItems::LinkAtEnd(std::unique_ptr<TListNode> node, TObject* item, bool atHead) {
+    TOrderedList& list = *list_;
+    if (index_ != nullptr)  // before linking: running out of memory here changes nothing
+        index_->entries.emplace_hint(atHead ? index_->entries.begin() : index_->entries.end(),
+                                     TIndexEntry{item, node.get()});
+    node->Item = item;
+    list.LinkBefore(node.release(), atHead ? list.Head : nullptr, atHead ? 1 : list.ItemCount + 1);
+    positionKnown_ = true;
+}
+
+bool TRecordItems::LinkNearTail(std::unique_ptr<TListNode>& node, TObject* item) {
+    // Stored in order, equal items still come one after another, each to go before the
+    // ones already read: a few steps back from the tail find the place without an index.
+    constexpr int kStepsBack = 4;
+    TOrderedList& list = *list_;
+    TListNode* before = list.Tail;  // item does not order after it, but after the head
+    int position = list.ItemCount;
+    for (int step = 0; step < kStepsBack; ++step, before = before->PrevNode, --position) {
+        if (list.CompareFunc(item, before->PrevNode->Item) != crGreater) continue;
+        node->Item = item;
+        list.LinkBefore(node.release(), before, position);
+        positionKnown_ = true;
+        return true;
+    }
+    return false;
+}
+
+void TRecordItems::LinkInside(std::unique_ptr<TListNode> node, TObject* item) {
+    if (index_ == nullptr) MakeIndex();
+    // The first stored item that item does not order after; not past the end, since item
+    // does not order after the tail.
+    const auto place = index_->entries.lower_bound(TItemSought{item});
+    TListNode* const before = place->node;
+    index_->entries.emplace_hint(place, TIndexEntry{item, node.get()});
+    node->Item = item;
+    list_->LinkBefore(node.release(), before, 0);
+    positionKnown_ = false;  // counted once, when the record is done
+}
+
+void TRecordItems::MakeIndex() {
+    auto index = std::make_unique<TIndex>(list_->CompareFunc);
+    for (TListNode* node = list_->Head; node != nullptr; node = node->NextNode)
+        index->entries.emplace_hint(index->entries.end(), TIndexEntry{node->Item, node});
+    index_ = std::move(index);
 }

@@ -1,6 +1,8 @@
 // The doubly linked lists: sorted, insertion-ordered and circular.
 #pragma once
 
+#include <memory>
+
 #include "containers/ObjBase.h"
 
 /// A node of a linked list. The chain is never closed into a ring.
@@ -68,6 +70,7 @@ protected:
     int markerIndex_ = 0;  // 1-based position of Marker; 0 when there is none
 
 private:
+    friend class TRecordItems;
     template <class Visit>
     void Walk(Visit&& visit);
     TListNode* NodeAt(int n) const;
@@ -103,4 +106,38 @@ public:
 protected:
     explicit TCircularList(TBlank blank) : TUnorderedList(blank) {}
     bool WrapsAround() const override { return true; }
+};
+
+/// Puts the items of one stream record into a container, each where the container's own
+/// Add puts it, with Add's errors at the same item and the marker Add leaves. A
+/// TOrderedList (the class itself: a subclass may place items its own way) is spared the
+/// walk from the front where kind allows: under a Constant or an Identity compare function
+/// the first and the last item decide, under a TotalOrder a search over an index of the
+/// nodes finds the place in O(log Count) comparisons. Anything else goes through Add.
+class TRecordItems {
+public:
+    /// kind: what the registration of the container's compare function declares of it.
+    TRecordItems(TNodeContainer& container, TCompareKind kind);
+    /// The marker's position, which the index does not count, is settled here.
+    ~TRecordItems();
+    TRecordItems(const TRecordItems&) = delete;
+    TRecordItems& operator=(const TRecordItems&) = delete;
+
+    /// The container's Add(item), in effect; the container owns item once this returns.
+    /// REQUIRES: item is a new object, held by no container; between the calls nothing
+    /// else changes the container.
+    void Add(TObject* item);
+
+private:
+    struct TIndex;
+    void LinkAtEnd(std::unique_ptr<TListNode> node, TObject* item, bool atHead);
+    bool LinkNearTail(std::unique_ptr<TListNode>& node, TObject* item);
+    void LinkInside(std::unique_ptr<TListNode> node, TObject* item);
+    void MakeIndex();
+
+    TNodeContainer& container_;
+    TOrderedList* list_;  // none when the container's own Add places the items
+    TCompareKind kind_;
+    std::unique_ptr<TIndex> index_;  // made when an item first goes between two others
+    bool positionKnown_ = true;      // whether the list counts the marker's position right
 };

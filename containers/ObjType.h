@@ -189,6 +189,23 @@ enum TCompareResult : std::uint8_t { crEqual = 0, crLess = 1, crGreater = 2 };
 /// A plain function pointer, so that the registry can name it by identity.
 using TCompareFunc = TCompareResult (*)(TObject* a, TObject* b);
 
+/// What a compare function promises beyond its results, declared where it is registered.
+/// A sorted list reading its items from a stream uses it to find each item's place without
+/// walking from the front: the same place, the same errors at the same item.
+enum class TCompareKind : std::uint8_t {
+    /// Nothing is promised: every item's place is found by the walk.
+    Opaque,
+    /// The same result for any two objects, and never an error (CompareEqual, ...).
+    Constant,
+    /// crEqual for an object and itself, crGreater for two distinct objects; never an error.
+    Identity,
+    /// A total preorder of the objects it accepts: transitive, crLess for (a, b) exactly
+    /// when crGreater for (b, a), and crEqual both ways or neither. Accepting is a property
+    /// of each object alone: a comparison raises exactly when an argument is not accepted.
+    /// Depends on nothing but the two objects and changes nothing.
+    TotalOrder,
+};
+
 /// arg is an opaque pointer-wide value passed through from the caller.
 using TForEachProc = void (*)(TObject* item, void* arg);
 using TForEachMethod = std::function<void(TObject* item, void* arg)>;

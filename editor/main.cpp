@@ -1,10 +1,15 @@
 // The editor program: start-up of every unit, the window, the event loop.
+#include <csignal>
+
 #include "editor/GraphApplication.h"
 #include "editor/Units.h"
 #include "editor/uGraphForm.h"
 #include "persistence/ObjPerst.h"
 
 int main(int argc, char** argv) {
+    // Past a file-size limit a save then fails with "Stream write error", shown like any
+    // other, instead of the signal ending the editor with the graph unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
     RegisterAllUnits();
     int result = 0;
     {

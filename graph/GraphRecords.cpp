@@ -68,7 +68,9 @@ void ObjGraphStartup() {
     RegisterStreamableClass(TInteger::StaticClass(), {&ReadInteger}, {&WriteInteger});
     RegisterStreamableClass(TNodeList::StaticClass(), {&ReadListRecord}, {&WriteListRecord});
     RegisterStreamableClass(TStringObj::StaticClass(), {&ReadStringObj}, {&WriteStringObj});
+    // An array orders by its own compare function, which another array need not share: no
+    // order holds over a list of arrays, and only the walk finds an array's place.
     RegisterCompareFunc("CompareArray", &CompareArray);
-    RegisterCompareFunc("CompareInteger", &CompareInteger);
-    RegisterCompareFunc("CompareNodes", &CompareNodes);
+    RegisterCompareFunc("CompareInteger", &CompareInteger, TCompareKind::TotalOrder);
+    RegisterCompareFunc("CompareNodes", &CompareNodes, TCompareKind::Identity);
 }

@@ -54,7 +54,8 @@ void RegisterBucketCompareFuncs() {
         {"CompareExtendedBucket", &CompareExtendedBucket},
         {"CompareCompBucket", &CompareCompBucket},
     };
-    for (const auto& f : funcs) RegisterCompareFunc(f.name, f.func);
+    // Each orders the values of its own class and raises for any other object.
+    for (const auto& f : funcs) RegisterCompareFunc(f.name, f.func, TCompareKind::TotalOrder);
 }
 
 }  // namespace
@@ -78,9 +79,9 @@ void ObjPerstStartup() {
 }
 
 void ObjCmpStartup() {
-    RegisterCompareFunc("CompareEqual", &CompareEqual);
-    RegisterCompareFunc("CompareLess", &CompareLess);
-    RegisterCompareFunc("CompareGreater", &CompareGreater);
+    RegisterCompareFunc("CompareEqual", &CompareEqual, TCompareKind::Constant);
+    RegisterCompareFunc("CompareLess", &CompareLess, TCompareKind::Constant);
+    RegisterCompareFunc("CompareGreater", &CompareGreater, TCompareKind::Constant);
 }
 
 void ObjBaseStartup() {}

@@ -1,6 +1,7 @@
 #include "persistence/ObjPerst.h"
 
 #include <atomic>
+#include <unordered_map>
 
 #include "values/ObjBuckt.h"
 #include "values/ObjCmp.h"
@@ -52,6 +53,9 @@ struct TRegistries {
     std::unique_ptr<TRegistryList<TStreamableInterface>> classes;
     std::unique_ptr<TRegistryList<TCompareFuncEntry>> compareFuncs;
     std::unique_ptr<TRegistryList<THashFuncEntry>> hashFuncs;
+    // What each registered function promises about its order, for the readers of sorted
+    // lists; not an index of the registry, so it cannot answer a lookup differently.
+    std::unordered_map<TCompareFunc, TCompareKind> kindOfFunc;
 };
 
 TRegistries& Registries() {
@@ -138,6 +142,7 @@ TUnorderedList* HashFuncRegistry() { return &Registry(Registries().hashFuncs); }
 void ShutdownRegistries() {
     registryGeneration.fetch_add(1, std::memory_order_relaxed);
     TRegistries& r = Registries();
+    r.kindOfFunc.clear();
     r.hashFuncs.reset();
     r.compareFuncs.reset();
     r.classes.reset();
@@ -175,12 +180,16 @@ TClassRef GetStreamableClass(const std::string& name) {
 // ----------------------------------------------------------------------------
 // Compare functions
 
-void RegisterCompareFunc(const std::string& name, TCompareFunc func) {
+void RegisterCompareFunc(const std::string& name, TCompareFunc func, TCompareKind kind) {
     TRegistryList<TCompareFuncEntry>& registry = CompareFuncs();
-    auto entry = std::make_unique<TCompareFuncEntry>(name, func);
+    auto entry = std::make_unique<TCompareFuncEntry>(name, func, kind);
     if (registry.Search(entry.get()) != nullptr) throw EDuplicateCompareFunc();
     registry.Add(entry.get());
     entry.release();
+    if (func == nullptr) return;
+    // Two registrations that disagree cannot both be right: the walk is right for either.
+    const auto [known, first] = Registries().kindOfFunc.try_emplace(func, kind);
+    if (!first && known->second != kind) known->second = TCompareKind::Opaque;
 }
 
 TCompareFunc GetCompareFunc(const std::string& name) {
@@ -203,4 +212,10 @@ std::string GetCompareFuncName(TCompareFunc func) {
     // An empty function names nothing, even where an entry holds none.
     if (name.empty() || func == nullptr) throw ECompareFuncNotRegistered();
     return name;
+}
+
+TCompareKind GetCompareFuncKind(TCompareFunc func) {
+    const TRegistries& r = Registries();
+    const auto hit = r.kindOfFunc.find(func);
+    return hit != r.kindOfFunc.end() ? hit->second : TCompareKind::Opaque;
 }

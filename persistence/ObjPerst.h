@@ -47,10 +47,12 @@ public:
 class TCompareFuncEntry : public TObject {
     DECLARE_CLASS()
 public:
-    TCompareFuncEntry(std::string name, TCompareFunc func) : Name(std::move(name)), Func(func) {}
+    TCompareFuncEntry(std::string name, TCompareFunc func, TCompareKind kind = TCompareKind::Opaque)
+        : Name(std::move(name)), Func(func), Kind(kind) {}
 
     std::string Name;
     TCompareFunc Func;  // none in a search probe
+    TCompareKind Kind;  // what the registration declares of Func
 };
 
 class THashFuncEntry : public TObject {
@@ -85,8 +87,11 @@ TStreamableInterface* FindStreamableInterface(const std::string& name);
 TClassRef GetStreamableClass(const std::string& name);
 
 /// EDuplicateCompareFunc ("Duplicate compare function") when the name is
-/// taken. One function may be registered under several names.
-void RegisterCompareFunc(const std::string& name, TCompareFunc func);
+/// taken. One function may be registered under several names. kind is what func
+/// promises beyond its results (see TCompareKind); a wrong promise makes sorted
+/// lists read from streams come back in another order than Add would give them.
+void RegisterCompareFunc(const std::string& name, TCompareFunc func,
+                         TCompareKind kind = TCompareKind::Opaque);
 /// ECompareFuncNotRegistered ("Compare function not registered") for an unknown name.
 TCompareFunc GetCompareFunc(const std::string& name);
 /// The name of the first entry, from the registry's front, that holds func; the
@@ -94,6 +99,9 @@ TCompareFunc GetCompareFunc(const std::string& name);
 /// ECompareFuncNotRegistered when there is none, when func is empty, and when
 /// that name is empty.
 std::string GetCompareFuncName(TCompareFunc func);
+/// The kind declared when func was registered; Opaque when it is not registered, and
+/// when its registrations under several names declare different kinds.
+TCompareKind GetCompareFuncKind(TCompareFunc func);
 
 /// Destroys the hash-function, compare-function and class registries, in this
 /// order, with their entries. Harmless when they are gone already; a later

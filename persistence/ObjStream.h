@@ -100,5 +100,8 @@ TObject* LoadObjectFromFile(const std::string& fileName, bool buffered);
 /// file as it was (WriteFileAtomically). Unbuffered: the file is truncated
 /// first and keeps what was flushed before a failure. EFCreateError ("Cannot
 /// create file %s"), EWriteError ("Stream write error"), and every error of
-/// WriteObject.
+/// WriteObject. Past a file-size limit (RLIMIT_FSIZE) the system also sends
+/// SIGXFSZ, whose default action ends the process before the error can be
+/// raised: a program that wants the error and its old file kept ignores that
+/// signal. The library leaves the process's signal dispositions to the program.
 void SaveObjectToFile(TObject* object, const std::string& fileName, bool buffered);

@@ -1,17 +1,23 @@
 #include "persistence/Streams.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
+#include <vector>
 
 IMPLEMENT_ABSTRACT_CLASS(TStream, TObject)
 IMPLEMENT_ABSTRACT_CLASS(TFileStream, TStream)
@@ -91,6 +97,8 @@ public:
         if (fd_ >= 0) ::close(fd_);
     }
     int Get() const { return fd_; }
+    /// Hands the descriptor over without closing it.
+    int Release() { return std::exchange(fd_, -1); }
     /// Closes now and reports whether the close succeeded.
     bool Close() {
         const int fd = fd_;
@@ -230,19 +238,102 @@ mode_t CurrentUmask() {
     return mask;
 }
 
-/// The temporary file's name: hidden, beside the target, unique by mkostemp.
-std::string TempPattern(const std::string& target) {
-    const std::size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    return dir + "." + base + ".XXXXXX";
-}
+/// Where a save of target writes first: hidden files beside it, named by one stem and six
+/// random characters. The stem holds the whole name when the file system takes it with the
+/// rest; a longer name is cut and a hash of it added, so that long names with the same
+/// beginning do not share a stem.
+class TTempNames {
+public:
+    explicit TTempNames(const std::string& target) {
+        const std::size_t slash = target.rfind('/');
+        dir_ = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+        const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+        const std::size_t room = NameMax() - 1 - std::strlen(kMarker) - kRandomChars;
+        stem_ = "." + (base.size() <= room ? base : Shortened(base, room)) + kMarker;
+    }
+    /// A pattern for mkostemp.
+    std::string Pattern() const { return dir_ + stem_ + std::string(kRandomChars, 'X'); }
+    /// The folder as open() takes it.
+    std::string Dir() const { return dir_.empty() ? "." : dir_; }
+    std::string PathOf(const std::string& name) const { return dir_ + name; }
+    /// Whether a file of the folder has a name mkostemp could have given under this stem.
+    bool IsOne(const std::string& name) const {
+        if (name.size() != stem_.size() + kRandomChars || !name.starts_with(stem_)) return false;
+        return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem_.size()), name.end(),
+                           [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+    }
 
-void SyncDirectoryOf(const std::string& target) {
-    const std::size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+private:
+    static constexpr const char* kMarker = ".saving-";
+    static constexpr std::size_t kRandomChars = 6;
+    static constexpr std::size_t kHashChars = 9;  // "~" and eight hexadecimal digits
+
+    std::size_t NameMax() const {
+        const long max = ::pathconf(Dir().c_str(), _PC_NAME_MAX);
+        return max >= 64 ? static_cast<std::size_t>(max) : 255;
+    }
+    static std::string Shortened(const std::string& base, std::size_t room) {
+        std::uint32_t hash = 2166136261u;  // FNV-1a
+        for (const char c : base) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        std::size_t keep = room - kHashChars;
+        // Not inside a UTF-8 character: the cut name stays readable in a listing.
+        while (keep > 0 && (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80) --keep;
+        char tag[kHashChars + 1];
+        std::snprintf(tag, sizeof tag, "~%08x", static_cast<unsigned>(hash));
+        return base.substr(0, keep) + tag;
+    }
+
+    std::string dir_;
+    std::string stem_;
+};
+
+void SyncDirectoryOf(const std::string& dir) {
     TFd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.Get() >= 0) ::fsync(fd.Get());  // best effort: the rename has happened
+}
+
+/// A new temporary file, locked for as long as it is open, so that the clean-up of another
+/// save leaves it alone. -1 when none can be made.
+int CreateLockedTemp(const TTempNames& names, std::string& path) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        path = names.Pattern();
+        TFd fd(::mkostemp(path.data(), O_CLOEXEC));
+        if (fd.Get() < 0) return -1;
+        struct stat st {};
+        // Another save's clean-up may have taken it in the moment before the lock: then
+        // it is gone, or going, and another name is tried.
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd.Get(), &st) == 0 &&
+            st.st_nlink > 0)
+            return fd.Release();
+    }
+    return -1;
+}
+
+/// Removes the file if it is a leftover of an interrupted save: a regular file of ours
+/// that no process holds locked, still under the name it was found by.
+void RemoveIfLeftover(const std::string& path) {
+    TFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_uid != ::geteuid())
+        return;
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return;  // a save still writing it
+    struct stat now {};
+    if (::lstat(path.c_str(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino)
+        ::unlink(path.c_str());
+}
+
+/// Clears the folder of what interrupted saves of the same target left behind; best effort.
+void RemoveLeftovers(const TTempNames& names) {
+    struct TCloseDir {
+        void operator()(DIR* dir) const { ::closedir(dir); }
+    };
+    const std::unique_ptr<DIR, TCloseDir> dir(::opendir(names.Dir().c_str()));
+    if (dir == nullptr) return;
+    std::vector<std::string> found;  // not removed while the folder is being read
+    while (const dirent* entry = ::readdir(dir.get()))
+        if (names.IsOne(entry->d_name)) found.push_back(names.PathOf(entry->d_name));
+    for (const std::string& path : found) RemoveIfLeftover(path);
 }
 
 /// Removes the temporary file unless the rename has taken it.
@@ -271,8 +362,9 @@ void WriteFileAtomically(const std::string& fileName, const void* data, std::siz
         throw EFCreateError(fileName);
     const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
 
-    std::string temp = TempPattern(target);
-    TFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    const TTempNames names(target);
+    std::string temp;
+    TFd fd(CreateLockedTemp(names, temp));
     if (fd.Get() < 0) throw EFCreateError(fileName);
     TTempFile tempFile(temp);
     if (::fchmod(fd.Get(), mode) != 0) throw EFCreateError(fileName);
@@ -280,8 +372,12 @@ void WriteFileAtomically(const std::string& fileName, const void* data, std::siz
         // Only the owner's rights are ours to keep; another owner's group stays lost.
     }
     if (WriteFully(fd.Get(), data, size) != size) throw EWriteError();
-    if (::fsync(fd.Get()) != 0 || !fd.Close()) throw EWriteError();
+    if (::fsync(fd.Get()) != 0) throw EWriteError();
     if (::rename(temp.c_str(), target.c_str()) != 0) throw EFCreateError(fileName);
     tempFile.Kept();
-    SyncDirectoryOf(target);
+    // Unlocked only under the target's name, so that no clean-up can take it before; the
+    // bytes are on the disk already, as fsync said.
+    fd.Close();
+    SyncDirectoryOf(names.Dir());
+    RemoveLeftovers(names);
 }

@@ -108,10 +108,14 @@ private:
 };
 
 /// Replaces the file's content with the size bytes at data, or leaves the file
-/// as it was: the bytes go to a new file beside it, are flushed to the disk,
-/// and only then is that file renamed over the target. The target keeps its
-/// permission bits (a new file gets 0666 less the umask); a symbolic link is
-/// followed, so the file it points to is replaced and the link stays.
+/// as it was: the bytes go to a new file beside it, ".NAME.saving-XXXXXX" (NAME
+/// cut and given a hash when the whole would be too long a name), locked while it
+/// is written, are flushed to the disk, and only then is that file renamed over
+/// the target. The target keeps its permission bits (a new file gets 0666 less
+/// the umask); a symbolic link is followed, so the file it points to is replaced
+/// and the link stays. After the rename, the files that earlier saves of the
+/// same target left when they were killed part-way are removed: those of ours
+/// under that stem that no process holds locked.
 /// EFCreateError ("Cannot create file %s") when the file cannot be created or
 /// replaced, or is write-protected; EWriteError ("Stream write error") when the
 /// bytes cannot all be written. No stray file is left behind on failure.

@@ -47,11 +47,22 @@ public:
     }
 };
 
+/// The whole input as one JSON value, with nothing but white space after it.
 TJson ParseJson(std::istream& in) {
+    // Read to the end first: the parser takes a NUL byte for the end of its input and would
+    // leave whatever follows unread.
+    std::string text;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+        text.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) throw EUsage("the input cannot be read");
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string::npos)
+        throw EUsage("the input is not JSON: a NUL byte at offset " + std::to_string(nul));
     TJson document;
     TDoubleParser parser(document);
     try {
-        TJson::sax_parse(in, &parser);
+        TJson::sax_parse(text, &parser);
     } catch (const TJson::exception& e) {
         throw EUsage(std::string("the input is not JSON: ") + e.what());
     }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # End to end: the real editor on a virtual X display, driven with xdotool like a
 # user: two nodes placed by clicking, joined by a right click, the edge selected,
-# then the screen's pixels checked (the selected node black, the selected edge red)
-# and the editor closed through File, Exit.
+# then the screen's pixels checked (the selected node black, the selected edge red).
+# Then the editor's file-size limit is set to 0 (prlimit), so File, Save over an
+# existing file must fail: an error box, the old file and the graph on the screen
+# kept, no temporary file left. Then the editor is closed through File, Exit.
 #
 #   e2e.sh GRAPHEDITOR [SCREENSHOT.png]
 #
@@ -17,7 +19,7 @@ if ! command -v Xvfb >/dev/null; then
     echo "SKIP: Xvfb is not installed (scripts/install-deps installs it)"
     exit 77
 fi
-for tool in xdotool import convert; do
+for tool in xdotool import convert prlimit; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed" >&2; exit 1; }
 done
 
@@ -110,15 +112,72 @@ shows_within 30 350,245,000000 150,245,FFFFFF 200,250,FF0000 ||
          "$(pixel 150 245), $(pixel 200 250)"
 [[ -n $keep_shot ]] && cp "$work/shot.png" "$keep_shot"
 
+# windows [NAME]: how many windows of the editor show (named as the pattern NAME says).
+windows() {
+    if [[ -n ${1:-} ]]; then
+        xdotool search --all --onlyvisible --pid "$editor_pid" --name "$1" 2>/dev/null | wc -l
+    else
+        xdotool search --onlyvisible --pid "$editor_pid" 2>/dev/null | wc -l
+    fi
+}
+# await COUNT [NAME]: waits until COUNT windows of the editor (named NAME) show; the
+# editor must not end meanwhile.
+await() {
+    for _ in $(seq 300); do
+        [[ $(windows "${2:-}") -ge $1 ]] && return 0
+        kill -0 "$editor_pid" 2>/dev/null || fail "the editor ended"
+        sleep 0.1
+    done
+    fail "the editor showed $(windows "${2:-}") windows ${2:+named $2 }instead of $1"
+}
+
+# newest NAME [OTHER]: a window of the editor named NAME, not OTHER; keys are sent to it
+# only once it has the focus, since a slow editor (under valgrind) maps a window before
+# it takes keys.
+newest() {
+    xdotool search --all --onlyvisible --pid "$editor_pid" --name "$1" | grep -vx "${2:-none}" |
+        tail -n1
+}
+
+# From here no file of the editor may grow (as under ulimit -f 0, set once it runs, so
+# that a wrapper such as valgrind may write its own files at start): a save must fail
+# with an error, not end the editor by SIGXFSZ.
+prlimit --pid "$editor_pid" --fsize=0: || fail "cannot limit the editor's file size"
+# File, Save by the access keys over an existing file: the menu, the file dialog, its
+# question whether to replace the file and the error box each open a window of their own.
+mkdir "$work/saved"
+printf old >"$work/saved/g.stm"
+xdotool windowfocus --sync "$win"
+xdotool key alt+f
+await 2 && xdotool key s
+await 1 '^Save As$'
+dialog=$(newest '^Save As$')
+xdotool windowfocus --sync "$dialog" key ctrl+a
+xdotool type --delay 20 "$work/saved/g.stm"
+xdotool key Return
+await 2 '^Save As$'
+xdotool windowfocus --sync "$(newest '^Save As$' "$dialog")" key y
+await 1 '^grapheditor$'
+xdotool windowfocus --sync "$(newest '^grapheditor$')" key Return
+for _ in $(seq 300); do
+    [[ $(windows) -eq 1 ]] && break
+    sleep 0.1
+done
+[[ $(windows) -eq 1 ]] || fail "the error box did not close"
+[[ $(cat "$work/saved/g.stm") == old ]] || fail "the old file changed"
+[[ $(ls -A "$work/saved") == g.stm ]] || fail "left in the folder: $(ls -A "$work/saved")"
+shows_within 30 350,245,000000 150,245,FFFFFF 200,250,FF0000 ||
+    fail "after the save, want the same graph; found $(pixel 350 245)," \
+         "$(pixel 150 245), $(pixel 200 250)"
+
+# Its log, and a wrapper's last report, may grow again.
+prlimit --pid "$editor_pid" --fsize=unlimited || fail "cannot lift the editor's file-size limit"
+
 # File, Exit by the access keys: the editor must end by itself, cleanly. The menu
 # opens as a second window of the editor; x is typed only once it shows.
 xdotool windowfocus --sync "$win"
 xdotool key alt+f
-for _ in $(seq 100); do
-    [[ $(xdotool search --onlyvisible --pid "$editor_pid" 2>/dev/null | wc -l) -ge 2 ]] && break
-    sleep 0.1
-done
-xdotool key x
+await 2 && xdotool key x
 for _ in $(seq 300); do
     kill -0 "$editor_pid" 2>/dev/null || break
     sleep 0.1

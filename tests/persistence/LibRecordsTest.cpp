@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <tuple>
+
 #include "containers/ObjArray.h"
 #include "containers/ObjStack.h"
 #include "persistence/LibRecords.h"
@@ -99,6 +103,49 @@ TEST(ListRecord, OrderedListReadsBackSortedWithEqualItemsReversed) {
     list.Add(new TStringCombo("a", new TIntegerBucket(0), true));
     EXPECT_EQ(Values(list), (std::vector<int>{0, 2, 1}));
     EXPECT_EQ(Values(*RoundTrip<TOrderedList>(&list)), (std::vector<int>{0, 1, 2}));
+}
+
+std::int64_t comparisons = 0;
+TCompareResult CountedGreater(TObject*, TObject*) { return ++comparisons, crGreater; }
+TCompareResult CountedIntegerOrder(TObject* a, TObject* b) {
+    return ++comparisons, CompareIntegerBucket(a, b);
+}
+
+/// A TOrderedList record of the values, as integer buckets, under the named function.
+TBytes SortedListFrame(const std::string& compare, const std::vector<int>& values) {
+    const auto count = static_cast<std::uint32_t>(values.size());
+    TBytes frame =
+        FrameHeader("TOrderedList") + Text("TIntegerBucket") + Text(compare) +
+        Bytes({4, static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8),
+               static_cast<std::uint8_t>(count >> 16), 0});
+    for (const int value : values) {
+        TIntegerBucket bucket(value);
+        const TBytes item = FrameOf(&bucket);
+        frame.insert(frame.end(), item.begin(), item.end());
+    }
+    return frame;
+}
+
+TEST(ListRecord, SortedListReadsInFewComparisonsWhateverTheStoredOrder) {
+    RegisterCompareFunc("CompareCountedGreater", &CountedGreater, TCompareKind::Constant);
+    RegisterCompareFunc("CompareCountedIntegers", &CountedIntegerOrder, TCompareKind::TotalOrder);
+    constexpr int kCount = 10000;  // the walk: 50 million comparisons for each list below
+    std::vector<int> ascending(kCount);
+    for (int i = 0; i < kCount; ++i) ascending[static_cast<std::size_t>(i)] = i / 3;
+    std::vector<int> shuffled = ascending;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+    const std::vector<int> descending(ascending.rbegin(), ascending.rend());
+    for (const auto& [compare, values, perItem] :
+         {std::tuple{"CompareCountedGreater", ascending, 2},
+          {"CompareCountedIntegers", ascending, 4},
+          {"CompareCountedIntegers", descending, 1},
+          {"CompareCountedIntegers", shuffled, 25}}) {
+        comparisons = 0;
+        const auto list = ObjectFrom(SortedListFrame(compare, values));
+        EXPECT_LE(comparisons, std::int64_t{perItem} * kCount) << compare;
+        const std::vector<int> read = Values(*As<TOrderedList>(list.get()));
+        EXPECT_EQ(read, std::string(compare) == "CompareCountedGreater" ? values : ascending);
+    }
 }
 
 TEST(ListRecord, CircularListWritesExactlyCountItems) {

@@ -57,6 +57,7 @@ void WriteV1(TObject*, TObjectWriter&) {}
 void WriteV2(TObject*, TObjectWriter&) {}
 TCompareResult CompareForAliases(TObject*, TObject*) { return crEqual; }
 TCompareResult CompareUnderEmptyName(TObject*, TObject*) { return crLess; }
+TCompareResult CompareOfTwoMinds(TObject*, TObject*) { return crGreater; }
 
 template <class Entry>
 std::vector<std::string> FirstNames(TUnorderedList* registry, std::size_t count) {
@@ -186,6 +187,18 @@ TEST(CompareFuncRegistry, FunctionUnderTwoNamesIsNamedByTheFirstAndAnEmptyNameIs
     RegisterCompareFunc("", &CompareUnderEmptyName);
     RegisterCompareFunc("CompareAfterEmpty", &CompareUnderEmptyName);
     EXPECT_THROW(GetCompareFuncName(&CompareUnderEmptyName), ECompareFuncNotRegistered);
+}
+
+TEST(CompareFuncRegistry, KindIsWhatTheRegistrationsAgreeOnAndOpaqueOtherwise) {
+    EXPECT_EQ(GetCompareFuncKind(&CompareGreater), TCompareKind::Constant);
+    EXPECT_EQ(GetCompareFuncKind(&CompareIntegerBucket), TCompareKind::TotalOrder);
+    EXPECT_EQ(GetCompareFuncKind(&CompareForAliases), TCompareKind::Opaque);  // none declared
+    EXPECT_EQ(GetCompareFuncKind(nullptr), TCompareKind::Opaque);
+    RegisterCompareFunc("CompareTwoMindsFirst", &CompareOfTwoMinds, TCompareKind::Constant);
+    RegisterCompareFunc("CompareTwoMindsAgain", &CompareOfTwoMinds, TCompareKind::Constant);
+    EXPECT_EQ(GetCompareFuncKind(&CompareOfTwoMinds), TCompareKind::Constant);
+    RegisterCompareFunc("CompareTwoMindsOther", &CompareOfTwoMinds, TCompareKind::TotalOrder);
+    EXPECT_EQ(GetCompareFuncKind(&CompareOfTwoMinds), TCompareKind::Opaque);
 }
 
 [[noreturn]] void ShutDownTwiceThenReopen() {

@@ -1,7 +1,11 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <set>
 
@@ -132,6 +136,54 @@ TEST(AtomicWrite, UnreplaceableTargetsAreCreateErrorsWithoutLeftovers) {
               "Cannot create file " + dir.Path("sub"));
     EXPECT_THROW(WriteFileAtomically(dir.Path("none/x"), "x", 1), EFCreateError);
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"sub"});
+}
+
+TEST(AtomicWrite, NamesAsLongAsTheFileSystemTakesAreSaved) {
+    TTempDir dir;
+    std::string accented;  // two-byte characters across the place where a name is cut
+    while (accented.size() < 254) accented += "\xC3\xA9";
+    for (const std::string& name : {std::string(240, 'n'), std::string(255, 'n'), accented}) {
+        WriteFileAtomically(dir.Path(name), "old", 3);
+        WriteFileAtomically(dir.Path(name), "new", 3);
+        EXPECT_EQ(FileBytes(dir.Path(name)), BytesOf("new")) << name.size();
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{name});
+        ::unlink(dir.Path(name).c_str());
+    }
+}
+
+// In a child process: a save that the file-size limit's signal ends part-way, as a kill
+// would, leaving its temporary file.
+[[noreturn]] void SaveKilledPartWay(const std::string& path) {
+    ::signal(SIGXFSZ, SIG_DFL);
+    const rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const std::vector<char> big(100000);
+    WriteFileAtomically(path, big.data(), big.size());
+    std::_Exit(0);
+}
+
+TEST(AtomicWrite, ASaveRemovesWhatInterruptedSavesLeftButNotAFileBeingWritten) {
+    TTempDir dir;
+    for (const std::string& name : {std::string("g.stm"), std::string(255, 'g')}) {
+        const std::string path = dir.Path(name);
+        WriteFileAtomically(path, "old", 3);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EXIT(SaveKilledPartWay(path), ::testing::KilledBySignal(SIGXFSZ), "");
+        std::vector<std::string> entries = dir.Entries();
+        ASSERT_EQ(entries.size(), 4u);
+        EXPECT_EQ(FileBytes(path), BytesOf("old"));
+        // Another save's file under the same stem, locked while that save writes it.
+        const std::string stem = entries[0].substr(0, entries[0].size() - 6);
+        const int writing = ::open(dir.Path(stem + "Wr1tin").c_str(), O_CREAT | O_RDWR, 0600);
+        ASSERT_EQ(::flock(writing, LOCK_EX | LOCK_NB), 0);
+        WriteFileAtomically(dir.Path("other"), "x", 1);  // another name leaves them be
+        EXPECT_EQ(dir.Entries().size(), 6u);
+        WriteFileAtomically(path, "new", 3);
+        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{stem + "Wr1tin", name, "other"}));
+        EXPECT_EQ(FileBytes(path), BytesOf("new"));
+        ::close(writing);
+        for (const std::string& entry : dir.Entries()) ::unlink(dir.Path(entry).c_str());
+    }
 }
 
 }  // namespace

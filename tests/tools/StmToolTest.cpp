@@ -1,10 +1,14 @@
 // stmtool as a user runs it: a subprocess with arguments, standard input, output, error
 // output and exit status, on files written by it or crafted byte by byte.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -48,6 +52,33 @@ protected:
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileText(dir_.Path("stdout")),
                 FileText(dir_.Path("stderr"))};
+    }
+
+    /// Run, with a file-size limit for the tool alone and SIGXFSZ at its default action
+    /// whatever this process does with it. A tool killed by a signal has status 128 + it.
+    TRun RunUnderFileSizeLimit(const std::vector<std::string>& args, const std::string& input,
+                               rlim_t bytes) {
+        std::ofstream(dir_.Path("stdin"), std::ios::binary) << input;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::signal(SIGXFSZ, SIG_DFL);
+            const rlimit limit{bytes, bytes};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::dup2(::open(dir_.Path("stdin").c_str(), O_RDONLY), 0);
+            ::dup2(::open(dir_.Path("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+            ::dup2(::open(dir_.Path("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+            std::vector<std::string> words{STMTOOL_PATH};
+            words.insert(words.end(), args.begin(), args.end());
+            std::vector<char*> argv;
+            for (std::string& word : words) argv.push_back(word.data());
+            argv.push_back(nullptr);
+            ::execv(STMTOOL_PATH, argv.data());
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+                FileText(dir_.Path("stdout")), FileText(dir_.Path("stderr"))};
     }
 
     /// Path of a file holding bytes.
@@ -229,6 +260,9 @@ TEST_F(StmToolUsage, WrongCommandsAndInputGiveTheUsageAndStatus2) {
          R"({"nodes": [{"caption": "A", "x": 1, "y": 2}], "edges": [{"from": "1", "to": 1, "weight": 1}]})"},
         {{"new", target},
          R"({"nodes": [{"caption": "A", "x": 1, "y": 2}], "edges": [{"from": 1, "to": 1, "weight": "1"}]})"},
+        {{"new", target},  // a whole graph, then a NUL byte and more
+         R"({"nodes": [{"caption": "A", "x": 1, "y": 2}], "edges": []})" + std::string(1, '\0') +
+             " and then garbage"},
     };
     for (const auto& c : cases) {
         const TRun run = Run(c.args, c.input);
@@ -345,6 +379,19 @@ TEST_F(StmToolErrors, FailedSavesReportAndLeaveTheFile) {
         EXPECT_EQ(run.err, c.message + "\n") << c.input;
         EXPECT_EQ(FileBytes(file), Bytes({1, 2, 3})) << c.input;
     }
+    // Past the file-size limit: an error, not the signal that would end the tool.
+    TTempDir saved;
+    WriteFileBytes(saved.Path("g.stm"), Bytes({1, 2, 3}));
+    std::string many = R"({"nodes": [)";
+    for (int i = 0; i < 200; ++i)
+        many += (i > 0 ? ", " : "") + std::string(R"({"caption": ")") + std::string(200, 'c') +
+                R"(", "x": 1, "y": 2})";
+    const TRun limited =
+        RunUnderFileSizeLimit({"new", saved.Path("g.stm")}, many + R"(], "edges": []})", 4096);
+    EXPECT_EQ(limited.status, 1);
+    EXPECT_EQ(limited.err, "Stream write error\n");
+    EXPECT_EQ(FileBytes(saved.Path("g.stm")), Bytes({1, 2, 3}));
+    EXPECT_EQ(saved.Entries(), std::vector<std::string>{"g.stm"});
     const std::string nowhere = dir_.Path("no/such/dir.stm");
     EXPECT_EQ(Run({"new", nowhere}, oneNode + R"("edges": []})").err,
               "Cannot create file " + nowhere + "\n");
