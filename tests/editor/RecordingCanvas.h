@@ -2,6 +2,7 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "editor/Canvas.h"
@@ -27,28 +28,47 @@ struct TRecordedEllipse {
 
 class TRecordingCanvas : public TCanvas {
 public:
-    void SetPenColor(TColor color) override { Pen.Color = color; }
+    void SetPenColor(TColor color) override {
+        Pen.Color = color;
+        Log("pen " + Rgb(color));
+    }
     void SetPenWidth(int width) override {
         if (width >= 0) Pen.Width = width;
+        Log("width " + std::to_string(width));
     }
-    void SetBrush(TColor color) override { brush_ = color; }
+    void SetBrush(TColor color) override {
+        brush_ = color;
+        Log("brush " + Rgb(color));
+    }
     void Ellipse(int x1, int y1, int x2, int y2) override {
         Ellipses.push_back({x1, y1, x2, y2, brush_, Pen});
+        Log("ellipse " + Xy(x1, y1) + ' ' + Xy(x2, y2));
     }
     void MoveTo(int x, int y) override {
         x_ = x;
         y_ = y;
+        Log("move " + Xy(x, y));
     }
     void LineTo(int x, int y) override {
         Lines.push_back({x_, y_, x, y, Pen});
-        MoveTo(x, y);
+        x_ = x;
+        y_ = y;
+        Log("line " + Xy(x, y));
     }
 
     TPen Pen;
     std::vector<TRecordedLine> Lines;
     std::vector<TRecordedEllipse> Ellipses;
+    /// Every call in order, one line each.
+    std::string Calls;
 
 private:
+    static std::string Rgb(TColor c) {
+        return std::to_string(c.Red) + ',' + std::to_string(c.Green) + ',' + std::to_string(c.Blue);
+    }
+    static std::string Xy(int x, int y) { return std::to_string(x) + ',' + std::to_string(y); }
+    void Log(const std::string& call) { Calls += call + '\n'; }
+
     TColor brush_ = clWhite;
     int x_ = 0;
     int y_ = 0;
