@@ -417,13 +417,13 @@ TEST_F(ViewCommands, DeleteEdgeAndNodeRefuseWhatIsStillInUse) {
     Select(a);
     Press(150, 100);
     const TViewChanges edgeGone = v.DeleteSelectedEdge();
-    EXPECT_EQ(edgeGone.RemovedEdge.get(), ab);  // handed over, destroyed with the changes
+    EXPECT_EQ(edgeGone.RemovedEdge, ab);  // held by the step, destroyed with it
     EXPECT_TRUE(edgeGone.GraphChanged && edgeGone.SelectionChanged && edgeGone.NeedsRepaint);
     EXPECT_EQ(v.Graph().Edges->Count(), 0);
     EXPECT_EQ(v.SelectedEdge(), nullptr);
     Select(b);
     const TViewChanges nodeGone = v.DeleteSelectedNode();
-    EXPECT_EQ(nodeGone.RemovedNode.get(), b);
+    EXPECT_EQ(nodeGone.RemovedNode, b);
     EXPECT_TRUE(nodeGone.GraphChanged && nodeGone.SelectionChanged && nodeGone.NeedsRepaint);
     EXPECT_EQ(v.Graph().Nodes->Count(), 1);
     EXPECT_EQ(Node(1), a);
@@ -438,7 +438,7 @@ TEST_F(ViewCommands, DeleteNodeTakesTheSelectedNodeWhateverTheListCompares) {
     Join(a, a);
     Show();
     Select(b);
-    EXPECT_EQ(v.DeleteSelectedNode().RemovedNode.get(), b);
+    EXPECT_EQ(v.DeleteSelectedNode().RemovedNode, b);
     ASSERT_EQ(v.Graph().Nodes->Count(), 1);
     EXPECT_EQ(Node(1), a);
 }

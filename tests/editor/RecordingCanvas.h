@@ -3,6 +3,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editor/Canvas.h"
@@ -24,6 +25,19 @@ struct TRecordedEllipse {
     TColor Brush;
     TPen Pen;
     friend bool operator==(const TRecordedEllipse&, const TRecordedEllipse&) = default;
+};
+
+struct TRecordedCurve {
+    int X0, Y0, X1, Y1, X2, Y2, X3, Y3;
+    TPen Pen;
+    friend bool operator==(const TRecordedCurve&, const TRecordedCurve&) = default;
+};
+
+struct TRecordedText {
+    int X, Y;
+    std::string Text;
+    TColor Color;
+    friend bool operator==(const TRecordedText&, const TRecordedText&) = default;
 };
 
 class TRecordingCanvas : public TCanvas {
@@ -55,10 +69,22 @@ public:
         y_ = y;
         Log("line " + Xy(x, y));
     }
+    void CurveTo(int x1, int y1, int x2, int y2, int x, int y) override {
+        Curves.push_back({x_, y_, x1, y1, x2, y2, x, y, Pen});
+        x_ = x;
+        y_ = y;
+        Log("curve " + Xy(x1, y1) + ' ' + Xy(x2, y2) + ' ' + Xy(x, y));
+    }
+    void TextOut(int x, int y, std::string_view text) override {
+        Texts.push_back({x, y, std::string(text), Pen.Color});
+        Log("text " + Xy(x, y) + ' ' + std::string(text));
+    }
 
     TPen Pen;
     std::vector<TRecordedLine> Lines;
     std::vector<TRecordedEllipse> Ellipses;
+    std::vector<TRecordedCurve> Curves;
+    std::vector<TRecordedText> Texts;
     /// Every call in order, one line each.
     std::string Calls;
 

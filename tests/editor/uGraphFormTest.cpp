@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
@@ -62,12 +63,13 @@ protected:
     TErrorDisplay previous;
 };
 
+// Each item as "caption", "caption shortcut" or "[caption]" when it can be checked.
 QStringList Captions(QMenu* menu) {
     QStringList captions;
     for (QAction* item : menu->actions()) {
-        captions << (item->isSeparator() ? "-" : item->text());
-        EXPECT_TRUE(item->shortcut().isEmpty());
-        EXPECT_FALSE(item->isCheckable());
+        QString caption = item->isSeparator() ? "-" : item->text();
+        for (const QKeySequence& key : item->shortcuts()) caption += ' ' + key.toString();
+        captions << (item->isCheckable() ? '[' + caption + ']' : caption);
     }
     return captions;
 }
@@ -75,20 +77,42 @@ QStringList Captions(QMenu* menu) {
 TEST_F(GraphFormTest, WindowMenusAndDialogsAsDesigned) {
     EXPECT_EQ(form.objectName(), "GraphForm");
     EXPECT_EQ(form.windowTitle(), "GraphForm");
-    EXPECT_EQ(form.size(), QSize(812, 596));
     EXPECT_EQ(Control().parentWidget(), form.GraphPanel);
     QStringList menus;
     for (QAction* menu : form.MainMenu1->actions()) menus << menu->text();
-    EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&Calculate"}));
-    EXPECT_EQ(Captions(form.FileMenuItem), (QStringList{"&Load", "&Save", "-", "E&xit"}));
+    EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&View", "&Calculate"}));
+    EXPECT_EQ(Captions(form.FileMenuItem),
+              (QStringList{"&Load Ctrl+O", "&Save Ctrl+S", "-", "E&xit Ctrl+Q"}));
     EXPECT_EQ(Captions(form.EditMenuItem),
-              (QStringList{"Delete E&dge", "Delete &Node", "-", "&Adapt Edges"}));
+              (QStringList{"&Undo Ctrl+Z", "&Redo Ctrl+Y Ctrl+Shift+Z", "-", "Delete E&dge",
+                           "Delete &Node", "-", "&Adapt Edges"}));
+    EXPECT_EQ(Captions(form.ViewMenuItem),
+              (QStringList{"Zoom &In Ctrl++ Ctrl+=", "Zoom &Out Ctrl+-", "&Actual Size Ctrl+0",
+                           "&Fit Graph Ctrl+9", "-", "[Show &Captions]", "[Show &Weights]",
+                           "[&Separate Opposite Edges]"}));
+    for (QAction* option : form.ViewMenuItem->actions()) EXPECT_FALSE(option->isChecked());
     EXPECT_EQ(Captions(form.Calculate1), QStringList{"&Shortest Path"});
     EXPECT_EQ(form.SaveDialog->nameFilters(), QStringList{"Graph Stream(*.stm)"});
     EXPECT_EQ(form.SaveDialog->acceptMode(), QFileDialog::AcceptSave);
     EXPECT_EQ(form.OpenDialog->nameFilters(), QStringList{"Graph Stream File (*.stm)"});
     EXPECT_EQ(QtNameFilters("Text|*.txt;*.log|All|*"),
               (QStringList{"Text (*.txt *.log)", "All (*)"}));
+}
+
+TEST(GraphFormPlace, DesignedRectMovedThenShrunkOnlyWhereTheScreenIsSmaller) {
+    const QRect designed(90, 480, 812, 596);
+    EXPECT_EQ(FitOnScreen(designed, QRect(0, 0, 1280, 1200)), designed);
+    EXPECT_EQ(FitOnScreen(designed, QRect(0, 0, 1366, 768)), QRect(90, 172, 812, 596));
+    EXPECT_EQ(FitOnScreen(designed, QRect(0, 0, 800, 600)), QRect(0, 4, 800, 596));
+    EXPECT_EQ(FitOnScreen(designed, QRect(1920, 30, 640, 480)), QRect(1920, 30, 640, 480));
+}
+
+TEST_F(GraphFormTest, WindowOpensWithinItsScreenFrameAndAll) {
+    const QRect screen = form.screen()->availableGeometry();
+    const QRect frame = form.frameGeometry();
+    EXPECT_TRUE(screen.contains(frame))
+        << frame.x() << ',' << frame.y() << ' ' << frame.width() << 'x' << frame.height();
+    EXPECT_EQ(form.width(), std::min(812, screen.width() - (frame.width() - form.width())));
 }
 
 TEST_F(GraphFormTest, CaptionBoxFollowsTheSelectedNodeInWindows1252) {
