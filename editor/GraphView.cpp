@@ -394,7 +394,7 @@ TGraphView::TScrollRange TGraphView::ScrollRange() const {
     const double z = transform_.Zoom();
     const double r = NodeRadius * z;
     const double x = transform_.ScrollX(), y = transform_.ScrollY();
-    TScrollRange range{std::min(0.0, x), std::max(0.0, x), std::min(0.0, y), std::max(0.0, y)};
+    TScrollRange range{x, x, y, y};
     const double width = transform_.Width(), height = transform_.Height();
     for (int i = 1; i <= graph_->Nodes->Count(); ++i) {
         const auto& node = PointOf(static_cast<TGraphNode*>(graph_->Nodes->GoToIndex(i)));

@@ -176,7 +176,8 @@ public:
     TViewChanges FitGraph();
     TViewChanges ScrollTo(double x, double y);
     /// What can be scrolled to, in screen pixels of the current zoom: every node's circle,
-    /// the area shown without scrolling, and the area shown now. Looks at every node.
+    /// wherever it is (at negative coordinates too), and the area shown now. Looks at every
+    /// node.
     struct TScrollRange {
         double MinX, MaxX, MinY, MaxY;  // of ScrollX and ScrollY
     };

@@ -7,6 +7,10 @@ TResultsPanel::TResultsPanel(QWidget* parent) : QPlainTextEdit(parent) {
     setObjectName("ResultsPanel");
     setReadOnly(true);
     setFrameShape(QFrame::NoFrame);
+    // The panel's own colour around the text, as the empty panel looked.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, colours.color(QPalette::Window));
+    setPalette(colours);
 }
 
 void TResultsPanel::SetResult(const QString& title, const QStringList& lines) {
