@@ -6,6 +6,7 @@
 #include <numbers>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "editor/EdgeShape.h"
 #include "editor/WeightText.h"
@@ -147,6 +148,13 @@ private:
                std::int64_t{y} + 2 * kLabelFontPixels > 0 && x + wide > 0;
     }
 
+    // ASCII is UTF-8 already, as most captions are: only others are converted.
+    std::string_view Utf8(const std::string& bytes) {
+        for (const char c : bytes)
+            if (static_cast<unsigned char>(c) >= 0x80) return converted_ = Windows1252ToUtf8(bytes);
+        return bytes;
+    }
+
     void DrawCaptions() {
         for (int i = 1; i <= graph_.Nodes->Count(); ++i) {
             const auto& node = PointOf(static_cast<TGraphNode*>(graph_.Nodes->GoToIndex(i)));
@@ -155,7 +163,7 @@ private:
             const int x = ToCanvas(std::int64_t{c.X} + radius_ + 2);
             const int y = ToCanvas(std::int64_t{c.Y} - kLabelFontPixels / 2);
             if (!Shows(x, y, node.Caption->Text.size())) continue;
-            canvas_.TextOut(x, y, Windows1252ToUtf8(node.Caption->Text));
+            canvas_.TextOut(x, y, Utf8(node.Caption->Text));
         }
     }
 
@@ -172,19 +180,19 @@ private:
 
     void DrawWeights() {
         constexpr std::size_t longest = 22;  // "-1.23456789012345E-100"
-        std::optional<Real48> last;          // neighbouring edges often weigh the same
-        std::string text;
+        // Graphs hold few distinct weights: each is formatted once a paint.
+        std::unordered_map<std::uint64_t, std::string> texts;
         for (int i = 0; i < graph_.Edges->Count(); ++i) {
             const TGraphEdge& edge = *graph_.Edges->Get(i);
             const TScreenXY m = EdgeMiddle(edge);
             const int x = ToCanvas(std::int64_t{m.X} + 3), y = ToCanvas(std::int64_t{m.Y} + 2);
             if (!Shows(x, y, longest)) continue;
             const Real48 weight = edge.GetWeight();
-            if (!last || last->ToBytes() != weight.ToBytes()) {
-                text = FormatWeight(weight.ToExtended(), options_.DecimalSeparator);
-                last = weight;
-            }
-            canvas_.TextOut(x, y, text);
+            std::uint64_t bits = 0;
+            for (const std::uint8_t byte : weight.ToBytes()) bits = bits << 8 | byte;
+            auto [text, made] = texts.try_emplace(bits);
+            if (made) text->second = FormatWeight(weight.ToExtended(), options_.DecimalSeparator);
+            canvas_.TextOut(x, y, text->second);
         }
     }
 
@@ -197,6 +205,7 @@ private:
     const int radius_;
     const double arrowLength_;
     std::optional<TOppositeEdges> opposites_;
+    std::string converted_;
 };
 
 }  // namespace

@@ -21,11 +21,12 @@ QFont LabelFont() {
 }
 
 const QImage& TQtLabelCache::Label(std::string_view text, TColor colour, qreal pixelRatio) {
-    std::string key{char(colour.Red), char(colour.Green), char(colour.Blue)};
-    key.append(reinterpret_cast<const char*>(&pixelRatio), sizeof pixelRatio);
-    key += text;
-    if (const auto found = labels_.find(key); found != labels_.end()) return found->second;
-    if (labels_.size() >= kMaxLabels) labels_.clear();
+    if (colour != colour_ || pixelRatio != pixelRatio_ || labels_.size() >= kMaxLabels) {
+        labels_.clear();
+        colour_ = colour;
+        pixelRatio_ = pixelRatio;
+    }
+    if (const auto found = labels_.find(text); found != labels_.end()) return found->second;
     const QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     const QFontMetrics metrics(font_);
     const QSize size(std::max(metrics.horizontalAdvance(shown), 1), metrics.height());
@@ -37,7 +38,7 @@ const QImage& TQtLabelCache::Label(std::string_view text, TColor colour, qreal p
     painter.setPen(ToQColor(colour));
     painter.drawText(0, metrics.ascent(), shown);
     painter.end();
-    return labels_.emplace(std::move(key), std::move(image)).first->second;
+    return labels_.emplace(std::string(text), std::move(image)).first->second;
 }
 
 TQtCanvas::TQtCanvas(QPainter& painter, TQtLabelCache* labels)

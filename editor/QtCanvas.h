@@ -19,7 +19,8 @@ QFont LabelFont();
 
 /// Labels written once into images and copied from then on: a paint writes the same few
 /// texts (the weights) thousands of times, and copying an image costs far less than
-/// laying out its text. Keeps at most kMaxLabels images, then starts afresh.
+/// laying out its text. Holds the labels of one colour and pixel ratio at a time, at most
+/// kMaxLabels of them; then it starts afresh.
 class TQtLabelCache {
 public:
     static constexpr std::size_t kMaxLabels = 20000;
@@ -29,7 +30,17 @@ public:
     const QImage& Label(std::string_view text, TColor colour, qreal pixelRatio);
 
 private:
-    std::unordered_map<std::string, QImage> labels_;
+    // Looked up by the caller's text itself: no key is made for a label already held.
+    struct THash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>()(text);
+        }
+    };
+
+    std::unordered_map<std::string, QImage, THash, std::equal_to<>> labels_;
+    TColor colour_;
+    qreal pixelRatio_ = 0;
     QFont font_ = LabelFont();
 };
 
