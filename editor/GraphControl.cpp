@@ -4,10 +4,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyle>
 #include <QUndoStack>
 #include <QWheelEvent>
+#include <cassert>
 #include <cmath>
 #include <optional>
 
@@ -60,7 +62,11 @@ TGraphControl::TGraphControl(QWidget* parent)
 
 void TGraphControl::ShowChanges(TViewChanges changes) {
     if (changes.ReplacedGraph) undoStack_->clear();  // a new graph, a new history
-    if (changes.Edit) undoStack_->push(new TGraphCommand(*this, std::move(changes.Edit)));
+    if (changes.Edit) {
+        // A step pushed while one is taken back would drop the one under way.
+        assert(!stepping_);
+        undoStack_->push(new TGraphCommand(*this, std::move(changes.Edit)));
+    }
     const Qt::CursorShape mode = view_.IsPathMode() ? Qt::CrossCursor : Qt::ArrowCursor;
     if (cursor().shape() != mode) setCursor(mode);
     if (changes.GraphChanged || changes.ViewMoved) UpdateScrollBars();
@@ -71,6 +77,8 @@ void TGraphControl::ShowChanges(TViewChanges changes) {
 }
 
 void TGraphControl::ShowStepped(TViewChanges changes) {
+    stepping_ = true;
+    const auto done = qScopeGuard([this] { stepping_ = false; });
     ShowChanges(std::move(changes));
     emit Stepped();
 }
@@ -97,19 +105,22 @@ void TGraphControl::UpdateScrollBars() {
         across = needAcross;
         down = needDown;
     }
-    const int shownWidth = view_.Transform().Width(), shownHeight = view_.Transform().Height();
+    const TViewTransform& shown = view_.Transform();
     updatingBars_ = true;
-    horizontalBar_->setGeometry(0, shownHeight, shownWidth, thickness);
-    horizontalBar_->setRange(int(std::floor(range.MinX)), int(std::ceil(range.MaxX)));
-    horizontalBar_->setPageStep(shownWidth);
-    horizontalBar_->setValue(int(std::lround(view_.Transform().ScrollX())));
-    horizontalBar_->setVisible(across);
-    verticalBar_->setGeometry(shownWidth, 0, thickness, shownHeight);
-    verticalBar_->setRange(int(std::floor(range.MinY)), int(std::ceil(range.MaxY)));
-    verticalBar_->setPageStep(shownHeight);
-    verticalBar_->setValue(int(std::lround(view_.Transform().ScrollY())));
-    verticalBar_->setVisible(down);
+    PlaceBar(horizontalBar_, {0, shown.Height(), shown.Width(), thickness}, range.MinX, range.MaxX,
+             shown.ScrollX(), across);
+    PlaceBar(verticalBar_, {shown.Width(), 0, thickness, shown.Height()}, range.MinY, range.MaxY,
+             shown.ScrollY(), down);
     updatingBars_ = false;
+}
+
+void TGraphControl::PlaceBar(QScrollBar* bar, const QRect& place, double from, double to, double at,
+                             bool shown) {
+    bar->setGeometry(place);
+    bar->setRange(int(std::floor(from)), int(std::ceil(to)));
+    bar->setPageStep(bar->orientation() == Qt::Horizontal ? place.width() : place.height());
+    bar->setValue(int(std::lround(at)));
+    bar->setVisible(shown);
 }
 
 void TGraphControl::ScrollBarMoved() {

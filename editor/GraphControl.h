@@ -29,7 +29,8 @@ public:
     /// path mode, the default arrow otherwise; the scroll bars; a repaint before returning
     /// when the drawing is out of date. Then the signals.
     void ShowChanges(TViewChanges changes);
-    /// ShowChanges of an undo or a redo, then Stepped.
+    /// ShowChanges of an undo or a redo, then Stepped. REQUIRES: nothing shown meanwhile
+    /// makes a step.
     void ShowStepped(TViewChanges changes);
 
     /// While locked (a command works on the graph elsewhere) presses, drags and keys edit
@@ -65,6 +66,8 @@ private:
     /// The visible area and the scroll bars for the graph, the zoom and the scroll position;
     /// looks at every node, so only while shown.
     void UpdateScrollBars();
+    void PlaceBar(QScrollBar* bar, const QRect& place, double from, double to, double at,
+                  bool shown);
     void ScrollBarMoved();
     void Scroll(QScrollBar* bar, int wheelDelta);
     bool TypeIntoTarget(QKeyEvent* event);
@@ -78,5 +81,6 @@ private:
     int wheelZoom_ = 0;  // the wheel's turn not yet made a zoom step, in eighths of a degree
     bool locked_ = false;
     bool updatingBars_ = false;
+    bool stepping_ = false;  // showing an undo or a redo
     bool barsOutOfDate_ = true;
 };

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStyle>
 #include <QTimer>
@@ -81,9 +82,12 @@ QLabel* PlaceLabel(QLabel* label, const char* name, int left, int top, int width
 std::string FileNameBytes(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
 // Sets the text of box unless it already shows it: setting a text resets the box's
-// cursor and its own undo.
+// cursor and its own undo. The text comes from the graph, so it is not written back: that
+// would be a step of its own in the middle of an undo.
 void ShowInBox(QLineEdit* box, const QString& text) {
-    if (box->text() != text) box->setText(text);
+    if (box->text() == text) return;
+    const QSignalBlocker quiet(box);
+    box->setText(text);
 }
 
 }  // namespace
