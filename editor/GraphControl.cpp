@@ -60,6 +60,10 @@ TGraphControl::TGraphControl(QWidget* parent)
         connect(bar, &QScrollBar::valueChanged, this, [this] { ScrollBarMoved(); });
 }
 
+// The stack goes with the control's children, after the window it tells of its steps is
+// already gone in part: it is not to tell anyone of the steps it drops then.
+TGraphControl::~TGraphControl() { undoStack_->blockSignals(true); }
+
 void TGraphControl::ShowChanges(TViewChanges changes) {
     if (changes.ReplacedGraph) undoStack_->clear();  // a new graph, a new history
     if (changes.Edit) {

@@ -18,6 +18,7 @@ class TGraphControl : public QWidget {
     Q_OBJECT
 public:
     explicit TGraphControl(QWidget* parent = nullptr);
+    ~TGraphControl() override;
 
     TGraphView& View() { return view_; }
     const TGraphView& View() const { return view_; }

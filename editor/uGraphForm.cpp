@@ -140,6 +140,9 @@ TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent) {
     FitOnItsScreen();
 }
 
+// The focus moves while the components go: the window no longer follows it then.
+TGraphForm::~TGraphForm() { disconnect(qApp, nullptr, this, nullptr); }
+
 void TGraphForm::FitOnItsScreen() {
     QScreen* screen = QGuiApplication::screenAt(pos());
     if (screen == nullptr) screen = QGuiApplication::primaryScreen();

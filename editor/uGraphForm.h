@@ -40,6 +40,7 @@ class TGraphForm : public QMainWindow {
     Q_OBJECT
 public:
     explicit TGraphForm(QWidget* parent = nullptr);
+    ~TGraphForm() override;
 
     TGraphControl* GetGraphControl() const { return GraphControl; }
 
