@@ -1,7 +1,9 @@
 // The editor far beyond hand-drawn graphs: 10,000 nodes and 20,000 edges on a view of
 // 1600 x 1200 pixels. One whole paint, a press that places a node and a drag step, each
 // through the Qt control as the window drives it, against a bare QPainter drawing the same
-// ellipses and lines on an image of the same size.
+// ellipses and lines on an image of the same size; the paint with every caption and weight
+// drawn too; and 10,000 placements by presses, then their undos and redos through the
+// control's undo stack.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -9,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSplitter>
+#include <QUndoStack>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -66,17 +69,21 @@ const TScene& Scene() {
     return scene;
 }
 
-/// The scene's graph shown in the view, as File, Load would show it.
+/// The scene's graph shown in the view, as File, Load would show it: each node captioned
+/// with its number, the edges weighing 0.5 to 10 in steps of 0.5.
 void FillGraph(TGraphView& view) {
     auto graph = std::make_unique<TMathGraph>();
     std::vector<TGraphPoint*> points;
     for (const QPoint& p : Scene().nodes) {
-        points.push_back(new TGraphPoint(p.x(), p.y(), ""));
+        points.push_back(new TGraphPoint(p.x(), p.y(), std::to_string(points.size() + 1)));
         graph->Nodes->Append(points.back());
     }
-    for (const auto& [from, to] : Scene().edges)
-        graph->Edges->Add(new TGraphEdge(points[static_cast<std::size_t>(from)],
-                                         points[static_cast<std::size_t>(to)]));
+    for (const auto& [from, to] : Scene().edges) {
+        auto* edge = new TGraphEdge(points[static_cast<std::size_t>(from)],
+                                    points[static_cast<std::size_t>(to)]);
+        edge->Weight = Real48::FromExtended(0.5L * (1 + graph->Edges->Count() % 20));
+        graph->Edges->Add(edge);
+    }
     view.ReplaceGraph(std::move(graph));
 }
 
@@ -125,6 +132,23 @@ void BM_Paint(benchmark::State& state) {
     for (auto _ : state) {
         QPainter painter(&image);
         TQtCanvas canvas(painter);
+        control.View().Paint(canvas);
+    }
+}
+
+/// The same Paint with Show Captions and Show Weights on: 10,000 captions and 20,000
+/// weights more, through the control's own label cache, as its repaints draw them.
+void BM_PaintLabelled(benchmark::State& state) {
+    TGraphControl control;
+    FillGraph(control.View());
+    control.View().SetShowCaptions(true);
+    control.View().SetShowWeights(true);
+    control.View().SetViewportSize(kWidth, kHeight);
+    TQtLabelCache labels;
+    QImage image = ViewImage();
+    for (auto _ : state) {
+        QPainter painter(&image);
+        TQtCanvas canvas(painter, &labels);
         control.View().Paint(canvas);
     }
 }
@@ -220,8 +244,82 @@ void BM_DragStep(benchmark::State& state) {
     ReportSize(state, shown);
 }
 
+/// Presses on empty space, each placing a node, sent to a control that is not shown (so
+/// that no paint is timed): range(0) of them on a grid 40 pixels apart.
+void PlaceNodes(TGraphControl& control, int count) {
+    for (int i = 0; i < count; ++i) {
+        const QPointF at(20 + 40 * (i % 100), 20 + 40 * (i / 100));
+        QMouseEvent press(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&control, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(&control, &release);
+    }
+}
+
+void CheckCount(benchmark::State& state, const TGraphControl& control, int nodes, int steps) {
+    if (control.View().Graph().Nodes->Count() != nodes || control.UndoStack()->index() != steps)
+        state.SkipWithError("the steps did not do what they should");
+}
+
+/// range(0) placements, each a press through the control and a step on its undo stack.
+/// Each press tests every node first, as the editor's hit test does.
+void BM_PlaceNodes(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto control = std::make_unique<TGraphControl>();
+        state.ResumeTiming();
+        PlaceNodes(*control, count);
+        state.PauseTiming();
+        CheckCount(state, *control, count, count);
+        control.reset();
+        state.ResumeTiming();
+    }
+}
+
+/// The undo of every one of range(0) placements, the last first.
+void BM_UndoPlacements(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto control = std::make_unique<TGraphControl>();
+        PlaceNodes(*control, count);
+        state.ResumeTiming();
+        for (int i = 0; i < count; ++i) control->UndoStack()->undo();
+        state.PauseTiming();
+        CheckCount(state, *control, 0, 0);
+        control.reset();
+        state.ResumeTiming();
+    }
+}
+
+/// The redo of every one of range(0) placements undone.
+void BM_RedoPlacements(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto control = std::make_unique<TGraphControl>();
+        PlaceNodes(*control, count);
+        for (int i = 0; i < count; ++i) control->UndoStack()->undo();
+        state.ResumeTiming();
+        for (int i = 0; i < count; ++i) control->UndoStack()->redo();
+        state.PauseTiming();
+        CheckCount(state, *control, count, count);
+        control.reset();
+        state.ResumeTiming();
+    }
+}
+
 BENCHMARK(BM_BareQPainter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Paint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintLabelled)->Unit(benchmark::kMillisecond);
+// Each round sets up its own control untimed, which takes longer than the undos timed:
+// a fixed number of rounds, or the benchmark would run for minutes.
+BENCHMARK(BM_PlaceNodes)->Arg(1000)->Arg(10000)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UndoPlacements)->Arg(1000)->Arg(10000)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RedoPlacements)->Arg(1000)->Arg(10000)->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PressCreatesNode)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DragStep)->Unit(benchmark::kMillisecond);
 

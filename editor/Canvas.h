@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 /// A colour as red, green, blue.
 struct TColor {
@@ -17,6 +18,9 @@ inline constexpr TColor clBlack{0, 0, 0};
 inline constexpr TColor clWhite{255, 255, 255};
 inline constexpr TColor clYellow{255, 255, 0};
 inline constexpr TColor clRed{255, 0, 0};
+
+/// The height in pixels of the one font that labels are written in, a sans serif.
+inline constexpr int kLabelFontPixels = 11;
 
 /// A surface with a pen, a brush and a current point. A fresh canvas has a
 /// black pen 1 pixel wide.
@@ -35,4 +39,10 @@ public:
     virtual void MoveTo(int x, int y) = 0;
     /// A straight line with the pen from the current point, which then moves to (x, y).
     virtual void LineTo(int x, int y) = 0;
+    /// A cubic Bezier curve with the pen from the current point, pulled toward (x1, y1)
+    /// and then (x2, y2), to (x, y), which becomes the current point. Nothing is filled.
+    virtual void CurveTo(int x1, int y1, int x2, int y2, int x, int y) = 0;
+    /// One line of UTF-8 text in the label font and the pen's colour, the top left corner
+    /// of its box at (x, y). The current point stays.
+    virtual void TextOut(int x, int y, std::string_view text) = 0;
 };

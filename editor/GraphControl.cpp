@@ -1,11 +1,20 @@
 #include "editor/GraphControl.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
+#include <QScrollBar>
+#include <QStyle>
+#include <QUndoStack>
+#include <QWheelEvent>
+#include <cassert>
+#include <cmath>
 #include <optional>
 
 #include "editor/ErrorDisplay.h"
-#include "editor/QtCanvas.h"
+#include "editor/GraphCommand.h"
 
 namespace {
 
@@ -22,41 +31,202 @@ std::optional<TMouseButton> ViewButton(Qt::MouseButton button) {
     }
 }
 
-}  // namespace
+// One notch of a mouse wheel, in eighths of a degree.
+constexpr int kWheelNotch = 120;
+constexpr int kScrollStep = 20;
 
-TGraphControl::TGraphControl(QWidget* parent) : QWidget(parent) {
-    setObjectName("GraphControl");
-    setCursor(Qt::ArrowCursor);
+QScrollBar* NewBar(Qt::Orientation orientation, QWidget* parent) {
+    auto* bar = new QScrollBar(orientation, parent);
+    bar->setSingleStep(kScrollStep);
+    bar->hide();
+    return bar;
 }
 
-void TGraphControl::ShowChanges(const TViewChanges& changes) {
+}  // namespace
+
+TGraphControl::TGraphControl(QWidget* parent)
+    : QWidget(parent),
+      undoStack_(new QUndoStack(this)),
+      horizontalBar_(NewBar(Qt::Horizontal, this)),
+      verticalBar_(NewBar(Qt::Vertical, this)) {
+    setObjectName("GraphControl");
+    setCursor(Qt::ArrowCursor);
+    // A click gives the view the keys (Delete, Escape, undo); text typed goes on to the
+    // boxes, see SetTypingTarget.
+    setFocusPolicy(Qt::ClickFocus);
+    horizontalBar_->setObjectName("HorizontalScrollBar");
+    verticalBar_->setObjectName("VerticalScrollBar");
+    for (QScrollBar* bar : {horizontalBar_, verticalBar_})
+        connect(bar, &QScrollBar::valueChanged, this, [this] { ScrollBarMoved(); });
+}
+
+// The stack goes with the control's children, after the window it tells of its steps is
+// already gone in part: it is not to tell anyone of the steps it drops then.
+TGraphControl::~TGraphControl() { undoStack_->blockSignals(true); }
+
+void TGraphControl::ShowChanges(TViewChanges changes) {
+    if (changes.ReplacedGraph) undoStack_->clear();  // a new graph, a new history
+    if (changes.Edit) {
+        // A step pushed while one is taken back would drop the one under way.
+        assert(!stepping_);
+        undoStack_->push(new TGraphCommand(*this, std::move(changes.Edit)));
+    }
     const Qt::CursorShape mode = view_.IsPathMode() ? Qt::CrossCursor : Qt::ArrowCursor;
     if (cursor().shape() != mode) setCursor(mode);
+    if (changes.GraphChanged || changes.ViewMoved) UpdateScrollBars();
     if (changes.NeedsRepaint) repaint();
+    if (changes.GraphChanged) emit GraphChanged();
+    if (changes.SearchedTarget != nullptr)
+        emit PathSearched(changes.SearchedSource, changes.SearchedTarget);
+}
+
+void TGraphControl::ShowStepped(TViewChanges changes) {
+    stepping_ = true;
+    const auto done = qScopeGuard([this] { stepping_ = false; });
+    ShowChanges(std::move(changes));
+    emit Stepped();
+}
+
+void TGraphControl::SetEditingLocked(bool locked) { locked_ = locked; }
+
+void TGraphControl::UpdateScrollBars() {
+    if (!isVisible()) {
+        barsOutOfDate_ = true;
+        return;
+    }
+    barsOutOfDate_ = false;
+    const int thickness = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    bool across = false, down = false;
+    TGraphView::TScrollRange range{};
+    // Each bar takes room from the other's direction: settled within three rounds.
+    for (int round = 0; round < 3; ++round) {
+        view_.SetViewportSize(width() - (down ? thickness : 0),
+                              height() - (across ? thickness : 0));
+        range = view_.ScrollRange();
+        const bool needAcross = range.MaxX - range.MinX >= 1;
+        const bool needDown = range.MaxY - range.MinY >= 1;
+        if (needAcross == across && needDown == down) break;
+        across = needAcross;
+        down = needDown;
+    }
+    const TViewTransform& shown = view_.Transform();
+    updatingBars_ = true;
+    PlaceBar(horizontalBar_, {0, shown.Height(), shown.Width(), thickness}, range.MinX, range.MaxX,
+             shown.ScrollX(), across);
+    PlaceBar(verticalBar_, {shown.Width(), 0, thickness, shown.Height()}, range.MinY, range.MaxY,
+             shown.ScrollY(), down);
+    updatingBars_ = false;
+}
+
+void TGraphControl::PlaceBar(QScrollBar* bar, const QRect& place, double from, double to, double at,
+                             bool shown) {
+    bar->setGeometry(place);
+    bar->setRange(int(std::floor(from)), int(std::ceil(to)));
+    bar->setPageStep(bar->orientation() == Qt::Horizontal ? place.width() : place.height());
+    bar->setValue(int(std::lround(at)));
+    bar->setVisible(shown);
+}
+
+void TGraphControl::ScrollBarMoved() {
+    if (updatingBars_) return;
+    // A bar that is not shown keeps the scroll position the zoom gave.
+    const double x =
+        horizontalBar_->isVisible() ? horizontalBar_->value() : view_.Transform().ScrollX();
+    const double y =
+        verticalBar_->isVisible() ? verticalBar_->value() : view_.Transform().ScrollY();
+    view_.ScrollTo(x, y);
+    update();
 }
 
 void TGraphControl::paintEvent(QPaintEvent*) {
     RunGuarded([&] {
         QPainter painter(this);
-        TQtCanvas canvas(painter);
+        TQtCanvas canvas(painter, &labels_);
         view_.Paint(canvas);
     });
 }
 
 void TGraphControl::mousePressEvent(QMouseEvent* event) {
     const std::optional<TMouseButton> button = ViewButton(event->button());
-    if (!button) return;
+    if (!button || locked_) return;
     const QPoint at = event->position().toPoint();
     // A press that raises ends there: no repaint and no notification. The view leaves
     // path mode only once the search has returned, so the cursor still shows the mode.
     RunGuarded([&] {
-        ShowChanges(view_.GraphControlMouseDown(*button, at.x(), at.y()));
+        const TGraphXY point = view_.Transform().ToGraph(at.x(), at.y());
+        ShowChanges(view_.GraphControlMouseDown(*button, point.X, point.Y));
         emit Click();
     });
 }
 
 void TGraphControl::mouseMoveEvent(QMouseEvent* event) {
+    if (locked_) return;
     const QPoint at = event->position().toPoint();
     const bool leftHeld = event->buttons().testFlag(Qt::LeftButton);
-    RunGuarded([&] { ShowChanges(view_.GraphControlMouseMove(leftHeld, at.x(), at.y())); });
+    RunGuarded([&] {
+        const TGraphXY point = view_.Transform().ToGraph(at.x(), at.y());
+        ShowChanges(view_.GraphControlMouseMove(leftHeld, point.X, point.Y));
+    });
+}
+
+void TGraphControl::wheelEvent(QWheelEvent* event) {
+    const QPoint turn = event->angleDelta();
+    RunGuarded([&] {
+        if (event->modifiers().testFlag(Qt::ControlModifier)) {
+            wheelZoom_ += turn.y();
+            const int steps = wheelZoom_ / kWheelNotch;
+            wheelZoom_ -= steps * kWheelNotch;
+            const QPoint at = event->position().toPoint();
+            if (steps != 0) ShowChanges(view_.ZoomBy(steps, at.x(), at.y()));
+        } else if (event->modifiers().testFlag(Qt::ShiftModifier)) {
+            Scroll(horizontalBar_, turn.x() != 0 ? turn.x() : turn.y());
+        } else {
+            Scroll(verticalBar_, turn.y());
+        }
+    });
+    event->accept();
+}
+
+void TGraphControl::Scroll(QScrollBar* bar, int wheelDelta) {
+    if (!bar->isVisible()) return;  // all of it is in view already
+    const int pixels =
+        wheelDelta * bar->singleStep() * QApplication::wheelScrollLines() / kWheelNotch;
+    bar->setValue(bar->value() - pixels);
+}
+
+void TGraphControl::keyPressEvent(QKeyEvent* event) {
+    if (locked_) return;
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    RunGuarded([&] {
+        if (plain && (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace))
+            ShowChanges(view_.DeleteSelection());
+        else if (plain && event->key() == Qt::Key_Escape)
+            ShowChanges(view_.CancelPathRequest());
+        else if (!TypeIntoTarget(event))
+            QWidget::keyPressEvent(event);
+    });
+}
+
+bool TGraphControl::TypeIntoTarget(QKeyEvent* event) {
+    const Qt::KeyboardModifiers commands = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    const QString text = event->text();
+    if (typingTarget_ == nullptr || (event->modifiers() & commands) || text.isEmpty() ||
+        !text.at(0).isPrint())
+        return false;
+    typingTarget_->setFocus(Qt::OtherFocusReason);
+    QKeyEvent typed(event->type(), event->key(), event->modifiers(), text, event->isAutoRepeat(),
+                    static_cast<ushort>(event->count()));
+    QApplication::sendEvent(typingTarget_, &typed);
+    return true;
+}
+
+void TGraphControl::resizeEvent(QResizeEvent*) {
+    if (isVisible())
+        UpdateScrollBars();
+    else
+        barsOutOfDate_ = true;
+}
+
+void TGraphControl::showEvent(QShowEvent*) {
+    if (barsOutOfDate_) UpdateScrollBars();
 }

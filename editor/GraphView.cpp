@@ -2,40 +2,23 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
-#include <numbers>
+#include <cstdlib>
 #include <utility>
 
+#include "editor/EdgeShape.h"
 #include "editor/WeightText.h"
 #include "values/CodePage.h"
 
 namespace {
 
-// Positions read from a file may lie anywhere in 32 bits: sums, differences and
-// arrowhead ends are formed in 64 bits and pinned to the canvas's range.
-int ToCanvas(std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
-                                                     std::numeric_limits<int>::max()));
-}
-
-// Nearest integer, halves to even: nearbyint under the default rounding mode.
-int RoundToCanvas(double v) {
-    const double limit = static_cast<double>(std::numeric_limits<int>::max());
-    return static_cast<int>(std::clamp(std::nearbyint(v), -limit - 1, limit));
-}
+// What merges: the moves of one drag, the keystrokes in one box.
+enum TMergeKind { kMergeMove = 1, kMergeCaption, kMergeWeight };
 
 // The view creates only TGraphPoints and ReplaceGraph lets in no other node.
 const TGraphPoint& PointOf(TGraphNode* node) { return *As<TGraphPoint>(node); }
 
-// Takes node out of nodes without destroying it: found by identity, whatever compare
-// function a loaded list came with. Caller owns the result, which is none when the list
-// does not own its nodes or does not hold this one.
-std::unique_ptr<TGraphPoint> TakeNode(TNodeList& nodes, TGraphPoint* node) {
-    if (IndexOfNode(&nodes, node) == 0) return nullptr;
-    nodes.RemoveCurrent();  // the search stopped on it
-    if (!nodes.GetOwnsItems()) return nullptr;
-    return std::unique_ptr<TGraphPoint>(node);
-}
+// Space kept around the graph when it is fitted into the view, in graph units.
+constexpr double kFitMargin = 10;
 
 }  // namespace
 
@@ -55,11 +38,10 @@ bool TGraphView::PointNearLine(int px, int py, int ax, int ay, int bx, int by) {
     return std::abs((double(py) - ay) - q) < EdgeHitDistance;
 }
 
-double TGraphView::EdgeAngle(double dx, double dUp) {
-    constexpr double pi = std::numbers::pi;
-    if (dx > 0) return std::atan(-dUp / dx);
-    if (dx < 0) return dUp > 0 ? std::atan(dUp / -dx) + pi : pi - std::atan(dUp / dx);
-    return dUp < 0 ? pi / 2 : -pi / 2;
+double TGraphView::EdgeAngle(double dx, double dUp) { return ::EdgeAngle(dx, dUp); }
+
+void TGraphView::DrawArrow(TCanvas& canvas, const TGraphPoint& a, const TGraphPoint& b) {
+    DrawArrowLine(canvas, {a.X, a.Y}, {b.X, b.Y}, ArrowLength);
 }
 
 TGraphPoint* TGraphView::getIntersectingNode(int x, int y) const {
@@ -72,9 +54,18 @@ TGraphPoint* TGraphView::getIntersectingNode(int x, int y) const {
 
 TGraphEdge* TGraphView::getIntersectingEdge(int x, int y) const {
     if (selectedNode_ == nullptr) return nullptr;
+    std::optional<TOppositeEdges> opposites;
+    if (options_.SeparateOpposite) opposites.emplace(*graph_->Edges);
     for (int i = 0; i < graph_->Edges->Count(); ++i) {
         TGraphEdge* edge = graph_->Edges->Get(i);
         if (edge->FromNode != selectedNode_) continue;
+        if (opposites) {
+            const TEdgeShape shape = ShapeOf(*edge, &*opposites);
+            if (shape.Curved) {
+                if (NearCurve(shape, x, y, EdgeHitDistance)) return edge;
+                continue;
+            }
+        }
         const TGraphPoint& a = PointOf(edge->FromNode);
         const TGraphPoint& b = PointOf(edge->ToNode);
         if (PointNearLine(x, y, a.X, a.Y, b.X, b.Y)) return edge;
@@ -87,15 +78,31 @@ TGraphView::TSelectionMark TGraphView::Mark() const {
             selectedPath_ ? selectedPath_->Count() : 0};
 }
 
+void TGraphView::Step(std::unique_ptr<TGraphEdit> edit, TMergeKey key, const TSelection& before,
+                      const TSelection& after, TViewChanges& changes) {
+    edit->Apply(*graph_);
+    edit->SelectionBefore = before;
+    edit->SelectionAfter = after;
+    edit->MergeKey = key;
+    selectedNode_ = after.Node;
+    selectedEdge_ = after.Edge;
+    if (edit->TakesOutEdges(true) && selectedPath_) selectedPath_->Clear();
+    if (edit->TakesOutEdges(true) || edit->TakesOutNodes(true)) overlay_.Colours.clear();
+    changes.GraphChanged = true;
+    changes.Edit = std::move(edit);
+}
+
 TViewChanges TGraphView::GraphControlMouseDown(TMouseButton button, int x, int y) {
+    ++gesture_;
     const TSelectionMark before = Mark();
+    const TSelection selected = Selection();
     const bool wasPathMode = pathMode_;
     TViewChanges changes;
     TGraphPoint* node = getIntersectingNode(x, y);
     if (node == nullptr)
-        PressOnEmptySpace(x, y, changes);
+        PressOnEmptySpace(x, y, selected, changes);
     else if (button == TMouseButton::mbLeft)
-        LeftPressOnNode(node);
+        LeftPressOnNode(node, changes);
     else
         JoinSelectedTo(node, changes);
     changes.SelectionChanged = Mark() != before;
@@ -104,46 +111,54 @@ TViewChanges TGraphView::GraphControlMouseDown(TMouseButton button, int x, int y
     return changes;
 }
 
-void TGraphView::PressOnEmptySpace(int x, int y, TViewChanges& changes) {
+void TGraphView::PressOnEmptySpace(int x, int y, const TSelection& before, TViewChanges& changes) {
     // Looked up while the node selected before the press is still selected.
     selectedEdge_ = getIntersectingEdge(x, y);
     if (selectedPath_) selectedPath_->Clear();
     selectedNode_ = nullptr;
     if (selectedEdge_ != nullptr) return;
+    auto edit = std::make_unique<TGraphEdit>(kPlaceNode);
     auto point = std::make_unique<TGraphPoint>(x, y, "");
-    graph_->Nodes->Append(point.get());
-    selectedNode_ = point.release();  // the node list owns it from here
-    changes.AddedNode = selectedNode_;
-    changes.GraphChanged = true;
+    TGraphPoint* placed = point.get();
+    edit->AddNode(std::move(point));
+    Step(std::move(edit), {}, before, {placed, nullptr}, changes);
+    changes.AddedNode = placed;
 }
 
-void TGraphView::LeftPressOnNode(TGraphPoint* node) {
+void TGraphView::LeftPressOnNode(TGraphPoint* node, TViewChanges& changes) {
     if (!pathMode_) {
         selectedNode_ = node;
         return;
     }
     // The selection can be lost after the request began: with no source there is
     // nothing to search, and the request just ends.
-    if (selectedNode_ != nullptr) selectedPath_ = graph_->ShortestPath(selectedNode_, node);
+    if (selectedNode_ != nullptr) {
+        selectedPath_ = graph_->ShortestPath(selectedNode_, node);
+        changes.SearchedSource = selectedNode_;
+        changes.SearchedTarget = node;
+    }
     pathMode_ = false;
     selectedEdge_ = nullptr;
 }
 
 void TGraphView::JoinSelectedTo(TGraphPoint* node, TViewChanges& changes) {
     if (selectedNode_ == nullptr || selectedNode_ == node) return;
+    auto edit = std::make_unique<TGraphEdit>(kJoinNodes);
     auto edge = std::make_unique<TGraphEdge>(selectedNode_, node);
-    graph_->Edges->Add(edge.get());
-    changes.AddedEdge = edge.release();  // the graph owns it from here
-    changes.GraphChanged = true;
+    TGraphEdge* joined = edge.get();
+    edit->AddEdge(std::move(edge));
+    Step(std::move(edit), {}, Selection(), Selection(), changes);
+    changes.AddedEdge = joined;
 }
 
 TViewChanges TGraphView::GraphControlMouseMove(bool leftHeld, int x, int y) {
     TViewChanges changes;
     if (!leftHeld || selectedNode_ == nullptr || pathMode_) return changes;
-    changes.GraphChanged = selectedNode_->X != x || selectedNode_->Y != y;
-    selectedNode_->X = x;
-    selectedNode_->Y = y;
     changes.NeedsRepaint = true;
+    if (selectedNode_->X == x && selectedNode_->Y == y) return changes;
+    auto edit = std::make_unique<TGraphEdit>(kMoveNode);
+    edit->MoveNode(selectedNode_, x, y);
+    Step(std::move(edit), {kMergeMove, selectedNode_, gesture_}, Selection(), Selection(), changes);
     return changes;
 }
 
@@ -151,13 +166,12 @@ TViewChanges TGraphView::SetSelectedCaption(std::u16string_view text) {
     TViewChanges changes;
     if (selectedNode_ == nullptr) return changes;
     std::string bytes = Utf16ToWindows1252(text);
-    std::unique_ptr<TStringObj>& caption = selectedNode_->Caption;
-    if (caption && caption->Text == bytes) return changes;
-    if (caption)
-        caption->Text = std::move(bytes);
-    else
-        caption = std::make_unique<TStringObj>(std::move(bytes));
-    changes.GraphChanged = true;
+    if (selectedNode_->Caption && selectedNode_->Caption->Text == bytes) return changes;
+    auto edit = std::make_unique<TGraphEdit>(kEditCaption);
+    edit->SetCaption(selectedNode_, std::move(bytes));
+    Step(std::move(edit), {kMergeCaption, selectedNode_, gesture_}, Selection(), Selection(),
+         changes);
+    changes.NeedsRepaint = options_.ShowCaptions;
     return changes;
 }
 
@@ -167,19 +181,24 @@ TViewChanges TGraphView::SetSelectedWeight(const std::string& text, char decimal
     const std::optional<long double> value = ParseWeight(text, decimalSeparator);
     if (!value) return changes;
     const Real48 weight = Real48::FromExtended(*value);  // raises before anything changes
-    changes.GraphChanged = weight.ToBytes() != selectedEdge_->Weight.ToBytes();
-    selectedEdge_->Weight = weight;
     changes.NeedsRepaint = true;
+    if (weight.ToBytes() == selectedEdge_->Weight.ToBytes()) return changes;
+    auto edit = std::make_unique<TGraphEdit>(kEditWeight);
+    edit->SetWeight(selectedEdge_, weight);
+    Step(std::move(edit), {kMergeWeight, selectedEdge_, gesture_}, Selection(), Selection(),
+         changes);
     return changes;
 }
 
 TViewChanges TGraphView::DeleteSelectedEdge() {
     TViewChanges changes;
     if (selectedEdge_ == nullptr) return changes;
-    graph_->Edges->Remove(selectedEdge_);
-    // Out of the graph's list, so it is ours to hand over.
-    changes.RemovedEdge.reset(std::exchange(selectedEdge_, nullptr));
-    changes.GraphChanged = changes.SelectionChanged = changes.NeedsRepaint = true;
+    TGraphEdge* edge = selectedEdge_;
+    auto edit = std::make_unique<TGraphEdit>(kDeleteEdge);
+    edit->RemoveEdge(edge);
+    Step(std::move(edit), {}, Selection(), {selectedNode_, nullptr}, changes);
+    changes.RemovedEdge = edge;
+    changes.SelectionChanged = changes.NeedsRepaint = true;
     return changes;
 }
 
@@ -189,22 +208,36 @@ TViewChanges TGraphView::DeleteSelectedNode() {
     if (selectedNode_ == nullptr) return changes;
     if (selectedNode_->OutEdges && selectedNode_->OutEdges->Count() > 0) return changes;
     if (graph_->IsEdgeTarget(selectedNode_)) return changes;
-    changes.RemovedNode = TakeNode(*graph_->Nodes, std::exchange(selectedNode_, nullptr));
-    changes.GraphChanged = changes.SelectionChanged = changes.NeedsRepaint = true;
+    TGraphPoint* node = selectedNode_;
+    auto edit = std::make_unique<TGraphEdit>(kDeleteNode);
+    edit->RemoveNode(node);
+    Step(std::move(edit), {}, Selection(), {nullptr, selectedEdge_}, changes);
+    changes.RemovedNode = node;
+    changes.SelectionChanged = changes.NeedsRepaint = true;
     return changes;
 }
 
+TViewChanges TGraphView::DeleteSelection() {
+    return selectedEdge_ != nullptr ? DeleteSelectedEdge() : DeleteSelectedNode();
+}
+
 TViewChanges TGraphView::ToggleAdaptEdges() {
-    adaptEdges_ = !adaptEdges_;
-    TViewChanges changes;
-    changes.NeedsRepaint = true;
-    return changes;
+    options_.AdaptEdges = !options_.AdaptEdges;
+    return Repaint();
 }
 
 TViewChanges TGraphView::StartPathRequest() {
     TViewChanges changes;
     if (selectedNode_ == nullptr || pathMode_) return changes;
     pathMode_ = true;
+    changes.ModeChanged = true;
+    return changes;
+}
+
+TViewChanges TGraphView::CancelPathRequest() {
+    TViewChanges changes;
+    if (!pathMode_) return changes;
+    pathMode_ = false;
     changes.ModeChanged = true;
     return changes;
 }
@@ -221,11 +254,156 @@ TViewChanges TGraphView::ReplaceGraph(std::unique_ptr<TObject> loaded) {
     selectedNode_ = nullptr;
     selectedEdge_ = nullptr;
     if (selectedPath_) selectedPath_->Clear();
+    overlay_.Colours.clear();
     TViewChanges changes;
     changes.SelectionChanged = Mark() != before;
     changes.ReplacedGraph = std::exchange(graph_, std::unique_ptr<TMathGraph>(graph));
     changes.GraphChanged = changes.NeedsRepaint = true;
     return changes;
+}
+
+TViewChanges TGraphView::Perform(std::unique_ptr<TGraphEdit> edit) {
+    const TSelectionMark before = Mark();
+    TSelection after = Selection();
+    if (edit->LeavesOut(after.Node)) after.Node = nullptr;
+    if (edit->LeavesOut(after.Edge)) after.Edge = nullptr;
+    TViewChanges changes;
+    Step(std::move(edit), {}, Selection(), after, changes);
+    changes.SelectionChanged = Mark() != before;
+    changes.NeedsRepaint = true;
+    return changes;
+}
+
+TViewChanges TGraphView::Undo(TGraphEdit& edit) {
+    const TSelectionMark before = Mark();
+    edit.Revert(*graph_);
+    selectedNode_ = edit.SelectionBefore.Node;
+    selectedEdge_ = edit.SelectionBefore.Edge;
+    return Stepped(edit, false, before);
+}
+
+TViewChanges TGraphView::Redo(TGraphEdit& edit) {
+    const TSelectionMark before = Mark();
+    edit.Apply(*graph_);
+    selectedNode_ = edit.SelectionAfter.Node;
+    selectedEdge_ = edit.SelectionAfter.Edge;
+    return Stepped(edit, true, before);
+}
+
+TViewChanges TGraphView::Stepped(const TGraphEdit& edit, bool applied,
+                                 const TSelectionMark& before) {
+    ++gesture_;
+    TViewChanges changes;
+    changes.ModeChanged = std::exchange(pathMode_, false);
+    const bool edgesOut = edit.TakesOutEdges(applied);
+    if (selectedPath_ && (edgesOut || selectedEdge_ != nullptr)) selectedPath_->Clear();
+    if (edgesOut || edit.TakesOutNodes(applied)) overlay_.Colours.clear();
+    changes.SelectionChanged = Mark() != before;
+    changes.GraphChanged = changes.NeedsRepaint = true;
+    return changes;
+}
+
+TViewChanges TGraphView::Repaint() {
+    TViewChanges changes;
+    changes.NeedsRepaint = true;
+    return changes;
+}
+
+TViewChanges TGraphView::Moved() {
+    TViewChanges changes;
+    changes.ViewMoved = changes.NeedsRepaint = true;
+    return changes;
+}
+
+TViewChanges TGraphView::SetShowCaptions(bool on) {
+    options_.ShowCaptions = on;
+    return Repaint();
+}
+
+TViewChanges TGraphView::SetShowWeights(bool on) {
+    options_.ShowWeights = on;
+    return Repaint();
+}
+
+TViewChanges TGraphView::SetSeparateOpposite(bool on) {
+    options_.SeparateOpposite = on;
+    return Repaint();
+}
+
+TViewChanges TGraphView::SetDecimalSeparator(char separator) {
+    options_.DecimalSeparator = separator;
+    return Repaint();
+}
+
+TViewChanges TGraphView::SetOverlay(TOverlay overlay) {
+    overlay_ = std::move(overlay);
+    return Repaint();
+}
+
+TViewChanges TGraphView::SetViewportSize(int width, int height) {
+    transform_.SetViewport(width, height);
+    return Moved();
+}
+
+TViewChanges TGraphView::ZoomBy(int steps, int sx, int sy) {
+    transform_.ZoomAbout(TViewTransform::ZoomLevel(transform_.Zoom(), steps), sx, sy);
+    return Moved();
+}
+
+TViewChanges TGraphView::ZoomIn() {
+    return ZoomBy(1, transform_.Width() / 2, transform_.Height() / 2);
+}
+
+TViewChanges TGraphView::ZoomOut() {
+    return ZoomBy(-1, transform_.Width() / 2, transform_.Height() / 2);
+}
+
+TViewChanges TGraphView::ActualSize() {
+    transform_.ZoomAbout(1, 0, 0);
+    transform_.ScrollTo(0, 0);
+    return Moved();
+}
+
+TViewChanges TGraphView::FitGraph() {
+    const int count = graph_->Nodes->Count();
+    if (count == 0 || transform_.Width() == 0 || transform_.Height() == 0) return ActualSize();
+    double left = 0, right = 0, top = 0, bottom = 0;
+    for (int i = 1; i <= count; ++i) {
+        const auto& node = PointOf(static_cast<TGraphNode*>(graph_->Nodes->GoToIndex(i)));
+        left = i == 1 ? node.X : std::min<double>(left, node.X);
+        right = i == 1 ? node.X : std::max<double>(right, node.X);
+        top = i == 1 ? node.Y : std::min<double>(top, node.Y);
+        bottom = i == 1 ? node.Y : std::max<double>(bottom, node.Y);
+    }
+    const double margin = NodeRadius + kFitMargin;
+    const double zoom = std::min(transform_.Width() / (right - left + 2 * margin),
+                                 transform_.Height() / (bottom - top + 2 * margin));
+    transform_.ZoomAbout(zoom, 0, 0);
+    const double z = transform_.Zoom();
+    transform_.ScrollTo((left + right) / 2 * z - transform_.Width() / 2.0,
+                        (top + bottom) / 2 * z - transform_.Height() / 2.0);
+    return Moved();
+}
+
+TViewChanges TGraphView::ScrollTo(double x, double y) {
+    transform_.ScrollTo(x, y);
+    return Moved();
+}
+
+TGraphView::TScrollRange TGraphView::ScrollRange() const {
+    const double z = transform_.Zoom();
+    const double r = NodeRadius * z;
+    const double x = transform_.ScrollX(), y = transform_.ScrollY();
+    TScrollRange range{x, x, y, y};
+    const double width = transform_.Width(), height = transform_.Height();
+    for (int i = 1; i <= graph_->Nodes->Count(); ++i) {
+        const auto& node = PointOf(static_cast<TGraphNode*>(graph_->Nodes->GoToIndex(i)));
+        range.MinX = std::min(range.MinX, node.X * z - r);
+        range.MaxX = std::max(range.MaxX, node.X * z + r - width);
+        range.MinY = std::min(range.MinY, node.Y * z - r);
+        range.MaxY = std::max(range.MaxY, node.Y * z + r - height);
+    }
+    return range;
 }
 
 std::optional<std::u16string> TGraphView::SelectedCaptionText() const {
@@ -240,50 +418,6 @@ std::optional<std::string> TGraphView::SelectedWeightText(char decimalSeparator)
 }
 
 void TGraphView::Paint(TCanvas& canvas) const {
-    for (int i = 1; i <= graph_->Nodes->Count(); ++i) {
-        auto* node = As<TGraphPoint>(graph_->Nodes->GoToIndex(i));
-        DrawNode(canvas, *node, node == selectedNode_ ? clBlack : clWhite);
-    }
-    canvas.SetPenWidth(1);
-    for (int i = 0; i < graph_->Edges->Count(); ++i)
-        DrawEdge(canvas, *graph_->Edges->Get(i), clBlack);
-    if (selectedPath_)
-        for (int i = 0; i < selectedPath_->Count(); ++i)
-            DrawEdge(canvas, *selectedPath_->Get(i), clYellow);
-    if (selectedEdge_ != nullptr) DrawEdge(canvas, *selectedEdge_, clRed);
-    canvas.SetPenColor(clBlack);
-    canvas.SetPenWidth(1);
-}
-
-void TGraphView::DrawNode(TCanvas& canvas, const TGraphPoint& node, TColor colour) {
-    canvas.SetBrush(colour);
-    canvas.Ellipse(
-        ToCanvas(std::int64_t{node.X} - NodeRadius), ToCanvas(std::int64_t{node.Y} - NodeRadius),
-        ToCanvas(std::int64_t{node.X} + NodeRadius), ToCanvas(std::int64_t{node.Y} + NodeRadius));
-}
-
-void TGraphView::DrawEdge(TCanvas& canvas, const TGraphEdge& edge, TColor colour) const {
-    if (adaptEdges_) {
-        // Every negative width means "keep the pen", so the canvas gets -1 for all of them.
-        const long double rounded = std::nearbyint(edge.GetWeight().ToExtended());
-        canvas.SetPenWidth(static_cast<int>(std::clamp<long double>(rounded, -1, MaxEdgeWidth)));
-    }
-    canvas.SetPenColor(colour);
-    DrawArrow(canvas, PointOf(edge.FromNode), PointOf(edge.ToNode));
-}
-
-void TGraphView::DrawArrow(TCanvas& canvas, const TGraphPoint& a, const TGraphPoint& b) {
-    constexpr double twoPi = 2 * std::numbers::pi;
-    canvas.MoveTo(a.X, a.Y);
-    canvas.LineTo(b.X, b.Y);
-    // The strokes point back toward the source, so the head points at the target.
-    double theta = EdgeAngle(double(b.X) - a.X, double(a.Y) - b.Y) + std::numbers::pi;
-    while (theta > twoPi) theta -= twoPi;
-    const std::int64_t mx = (std::int64_t{a.X} + b.X) / 2;
-    const std::int64_t my = (std::int64_t{a.Y} + b.Y) / 2;
-    for (double side : {ArrowAngle, -ArrowAngle}) {
-        canvas.MoveTo(ToCanvas(mx), ToCanvas(my));
-        canvas.LineTo(RoundToCanvas(ArrowLength * std::cos(theta + side) + double(mx)),
-                      RoundToCanvas(ArrowLength * std::sin(theta + side) + double(my)));
-    }
+    PaintGraph(canvas, *graph_, {selectedNode_, selectedEdge_, selectedPath_.get()}, overlay_,
+               options_, transform_);
 }

@@ -1,6 +1,7 @@
-// The graph view without its toolkit: the graph shown, the selection, the mode, the hit
-// tests, every editing operation of the presses, drags and window commands, and the
-// painting. The Qt control holds one, feeds it the mouse and shows what it reports.
+// The graph view without its toolkit: the graph shown, the selection, the mode, the view's
+// options, zoom and scroll, the hit tests, every editing operation of the presses, drags
+// and window commands, undo and redo, and the painting. The Qt control holds one, feeds it
+// the mouse and shows what it reports.
 #pragma once
 
 #include <cstdint>
@@ -10,13 +11,16 @@
 #include <string_view>
 
 #include "editor/Canvas.h"
+#include "editor/GraphEdit.h"
+#include "editor/GraphPainter.h"
 #include "editor/GraphPoint.h"
+#include "editor/ViewTransform.h"
 #include "graph/ObjGraph.h"
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
-/// What one operation of the view changed: what its owner has to show, and what the
-/// operation made or took out, so that a step can later be taken back.
+/// What one operation of the view changed: what its owner has to show, and the step it
+/// made of a change of the graph, for an undo command to hold.
 struct TViewChanges {
     /// A node or an edge made or taken out, a position, a caption or a weight; or the
     /// whole graph replaced.
@@ -25,88 +29,159 @@ struct TViewChanges {
     bool SelectionChanged = false;
     /// Path mode entered or left.
     bool ModeChanged = false;
+    /// The zoom, the scroll position or the visible area.
+    bool ViewMoved = false;
     /// The drawing is out of date.
     bool NeedsRepaint = false;
 
+    /// The change of the graph as one step, already made; none when the graph stayed.
+    /// Dropping it leaves the change made, but destroys whatever it took out of the graph.
+    std::unique_ptr<TGraphEdit> Edit;
     /// Made by a press; the graph owns them.
     TGraphPoint* AddedNode = nullptr;
     TGraphEdge* AddedEdge = nullptr;
-    /// Taken out of the view and handed over: they die with the changes unless whoever
-    /// holds them keeps them (to put them back).
-    std::unique_ptr<TGraphEdge> RemovedEdge;
-    std::unique_ptr<TGraphPoint> RemovedNode;
+    /// Taken out of the graph; Edit holds them.
+    TGraphEdge* RemovedEdge = nullptr;
+    TGraphPoint* RemovedNode = nullptr;
+    /// Put out of view by a load; destroyed with the changes unless taken.
     std::unique_ptr<TMathGraph> ReplacedGraph;
+    /// A press that ended a path request with a search: its source and target.
+    TGraphPoint* SearchedSource = nullptr;
+    TGraphPoint* SearchedTarget = nullptr;
 };
 
 class TGraphView {
 public:
-    static constexpr int NodeRadius = 10;
+    static constexpr int NodeRadius = kNodeRadius;
     static constexpr int NodeHitDistance = 20;
     static constexpr double EdgeHitDistance = 6.0;
-    static constexpr double ArrowLength = 10.0;
-    static constexpr double ArrowAngle = 0.3;
-    /// Adapt Edges draws no edge wider than this, so that a huge weight still paints.
-    static constexpr int MaxEdgeWidth = 1000;
+    static constexpr double ArrowLength = kArrowLength;
+    static constexpr double ArrowAngle = kArrowAngle;
+    static constexpr int MaxEdgeWidth = kMaxEdgeWidth;
 
-    /// An empty graph, nothing selected, normal mode, AdaptEdges off.
+    // The names of the steps, as the Edit menu shows them.
+    static constexpr const char* kPlaceNode = "Place Node";
+    static constexpr const char* kJoinNodes = "Join Nodes";
+    static constexpr const char* kMoveNode = "Move Node";
+    static constexpr const char* kEditCaption = "Edit Caption";
+    static constexpr const char* kEditWeight = "Edit Weight";
+    static constexpr const char* kDeleteEdge = "Delete Edge";
+    static constexpr const char* kDeleteNode = "Delete Node";
+
+    /// An empty graph, nothing selected, normal mode, every option off, zoom 1.
     TGraphView();
     ~TGraphView();
     TGraphView(const TGraphView&) = delete;
     TGraphView& operator=(const TGraphView&) = delete;
 
     // What is shown. Read it freely; change it only through the operations below, so that
-    // every change is one named step that an undo command can wrap.
+    // every change of the graph is one step that an undo command can hold.
     /// Every node is a TGraphPoint.
     TMathGraph& Graph() { return *graph_; }
     const TMathGraph& Graph() const { return *graph_; }
     /// A node of Graph, or none.
     TGraphPoint* SelectedNode() const { return selectedNode_; }
-    /// An edge of Graph leaving the node selected when it was hit, or none.
+    /// An edge of Graph, or none.
     TGraphEdge* SelectedEdge() const { return selectedEdge_; }
     /// The last shortest path, target first; once found, only emptied or replaced.
-    /// Empty or none while SelectedEdge is set.
+    /// Empty or none while SelectedEdge is set; never holds an edge out of Graph.
     const TEdgeList* SelectedPath() const { return selectedPath_.get(); }
     /// Edges drawn as wide as their rounded weight.
-    bool AdaptEdges() const { return adaptEdges_; }
+    bool AdaptEdges() const { return options_.AdaptEdges; }
     /// A path request waits for the left press on its target.
     bool IsPathMode() const { return pathMode_; }
+    const TViewOptions& Options() const { return options_; }
+    const TViewTransform& Transform() const { return transform_; }
+    const TOverlay& Overlay() const { return overlay_; }
 
     /// The earliest node of Graph.Nodes whose hit square holds the point, or none.
     TGraphPoint* getIntersectingNode(int x, int y) const;
-    /// The earliest edge leaving SelectedNode whose line passes near the point, or none.
+    /// The earliest edge leaving SelectedNode whose line passes near the point, or none;
+    /// a bent edge or a loop is hit along its curve.
     TGraphEdge* getIntersectingEdge(int x, int y) const;
 
-    // The operations. Each one that raises ends where the error was raised: what it
-    // changed before stays, and nothing after is done.
+    // The editing operations, at graph coordinates. Each one that raises ends where the
+    // error was raised: what it changed before stays, and nothing after is done.
 
     /// A press at (x, y): creates, selects or joins nodes, selects an edge or ends a path
     /// request. Always NeedsRepaint. EOverflow ("Floating point overflow") from the search
     /// leaves the path, the mode and SelectedEdge as they were.
     TViewChanges GraphControlMouseDown(TMouseButton button, int x, int y);
     /// A drag step: SelectedNode's centre to (x, y) while the left button is held in
-    /// normal mode; then NeedsRepaint, even when the node stays where it was.
+    /// normal mode; then NeedsRepaint, even when the node stays where it was. The steps
+    /// between two presses make one step.
     TViewChanges GraphControlMouseMove(bool leftHeld, int x, int y);
     /// The selected node's caption := text in Windows-1252, "?" for each character
-    /// outside it. Nothing to repaint: captions are not drawn.
+    /// outside it. Repaints only while captions are shown. Keystrokes between two presses
+    /// on the same node make one step.
     TViewChanges SetSelectedCaption(std::u16string_view text);
     /// When text is a number (ParseWeight), the selected edge's weight := that number;
     /// then NeedsRepaint, even when it is the weight the edge had. Text that is not a
     /// number changes nothing. EOverflow ("Floating point overflow") when the number is
-    /// beyond the weight's range: the weight stays.
+    /// beyond the weight's range: the weight stays. Merges as the caption does.
     TViewChanges SetSelectedWeight(const std::string& text, char decimalSeparator);
-    /// Takes SelectedEdge out of the graph, if any, and hands it over in RemovedEdge.
+    /// Takes SelectedEdge out of the graph, if any.
     TViewChanges DeleteSelectedEdge();
     /// Rebuilds every OutEdges list, then takes SelectedNode out of the graph unless an
-    /// edge starts or ends at it, handing it over in RemovedNode.
+    /// edge starts or ends at it.
     TViewChanges DeleteSelectedNode();
+    /// The Delete key: the selected edge if there is one, else the selected node, by the
+    /// rules of the two commands.
+    TViewChanges DeleteSelection();
     TViewChanges ToggleAdaptEdges();
     /// Enters path mode while a node is selected; otherwise does nothing.
     TViewChanges StartPathRequest();
+    /// Leaves path mode; nothing else changes.
+    TViewChanges CancelPathRequest();
     /// Shows loaded in place of Graph, which is handed over in ReplacedGraph; clears the
-    /// selection and empties the path; the mode and AdaptEdges stay. EInvalidCast
-    /// ("Invalid class typecast"), with loaded destroyed and the view unchanged, unless
-    /// loaded is a TMathGraph of TGraphPoints.
+    /// selection, empties the path and the overlay; the mode and the options stay.
+    /// EInvalidCast ("Invalid class typecast"), with loaded destroyed and the view
+    /// unchanged, unless loaded is a TMathGraph of TGraphPoints.
     TViewChanges ReplaceGraph(std::unique_ptr<TObject> loaded);
+
+    // Steps: made by the operations above or built by a command (a layout, an import).
+    /// Applies edit, built for Graph and not applied, as one step: the selection stays
+    /// unless edit takes the selected element out. Raises what Apply raises, the graph and
+    /// the view then unchanged.
+    TViewChanges Perform(std::unique_ptr<TGraphEdit> edit);
+    /// Takes edit back and selects what was selected before it; Redo makes it again and
+    /// selects what was selected after it. Both leave path mode, empty the path when it
+    /// could hold an edge taken out or an edge is selected, and empty the overlay when an
+    /// element goes out. REQUIRES: edit is the last step applied to Graph (Undo) or the
+    /// last taken back (Redo).
+    TViewChanges Undo(TGraphEdit& edit);
+    TViewChanges Redo(TGraphEdit& edit);
+
+    // The view's options; each repaints.
+    TViewChanges SetShowCaptions(bool on);
+    TViewChanges SetShowWeights(bool on);
+    TViewChanges SetSeparateOpposite(bool on);
+    /// The separator of the weights drawn.
+    TViewChanges SetDecimalSeparator(char separator);
+    /// Colours laid over the graph, drawn until replaced, until the graph is replaced or
+    /// until a step takes an element out. REQUIRES: refers only to elements of Graph.
+    TViewChanges SetOverlay(TOverlay overlay);
+
+    // Zoom and scroll, in the visible area's pixels.
+    TViewChanges SetViewportSize(int width, int height);
+    /// The next zoom level up (steps > 0) or down, about the screen point (sx, sy).
+    TViewChanges ZoomBy(int steps, int sx, int sy);
+    /// One level up or down about the middle of the visible area.
+    TViewChanges ZoomIn();
+    TViewChanges ZoomOut();
+    /// Zoom 1, no scroll: as at the start.
+    TViewChanges ActualSize();
+    /// The whole graph in the visible area, centred, as large as fits within the zoom's
+    /// range; Actual Size for a graph without nodes.
+    TViewChanges FitGraph();
+    TViewChanges ScrollTo(double x, double y);
+    /// What can be scrolled to, in screen pixels of the current zoom: every node's circle,
+    /// wherever it is (at negative coordinates too), and the area shown now. Looks at every
+    /// node.
+    struct TScrollRange {
+        double MinX, MaxX, MinY, MaxY;  // of ScrollX and ScrollY
+    };
+    TScrollRange ScrollRange() const;
 
     /// The selected node's caption for the caption box, or none without a selected node.
     std::optional<std::u16string> SelectedCaptionText() const;
@@ -114,8 +189,7 @@ public:
     /// selected edge.
     std::optional<std::string> SelectedWeightText(char decimalSeparator) const;
 
-    /// Nodes, then edges black, the path yellow and the selected edge red.
-    /// Leaves the pen black and 1 pixel wide.
+    /// PaintGraph of what the view shows. Leaves the pen black and 1 pixel wide.
     void Paint(TCanvas& canvas) const;
 
     /// Both coordinate differences below NodeHitDistance.
@@ -126,8 +200,6 @@ public:
     /// The screen direction (y down) of a line with horizontal difference dx and
     /// upward difference dUp; -pi/2 for a line of zero length.
     static double EdgeAngle(double dx, double dUp);
-    static void DrawNode(TCanvas& canvas, const TGraphPoint& node, TColor colour);
-    void DrawEdge(TCanvas& canvas, const TGraphEdge& edge, TColor colour) const;
     /// The line from a to b with an arrowhead at its middle pointing at b.
     static void DrawArrow(TCanvas& canvas, const TGraphPoint& a, const TGraphPoint& b);
 
@@ -141,15 +213,28 @@ private:
         friend bool operator==(const TSelectionMark&, const TSelectionMark&) = default;
     };
     TSelectionMark Mark() const;
+    TSelection Selection() const { return {selectedNode_, selectedEdge_}; }
 
-    void PressOnEmptySpace(int x, int y, TViewChanges& changes);
-    void LeftPressOnNode(TGraphPoint* node);
+    void PressOnEmptySpace(int x, int y, const TSelection& before, TViewChanges& changes);
+    void LeftPressOnNode(TGraphPoint* node, TViewChanges& changes);
     void JoinSelectedTo(TGraphPoint* node, TViewChanges& changes);
+    /// Applies edit as a step of this view that goes from selection before to after, and
+    /// hands it over in changes.
+    void Step(std::unique_ptr<TGraphEdit> edit, TMergeKey key, const TSelection& before,
+              const TSelection& after, TViewChanges& changes);
+    /// After an undo or a redo: selection, mode, path and overlay.
+    TViewChanges Stepped(const TGraphEdit& edit, bool applied, const TSelectionMark& before);
+    TViewChanges Repaint();
+    TViewChanges Moved();
 
     std::unique_ptr<TMathGraph> graph_;
     TGraphPoint* selectedNode_ = nullptr;
     TGraphEdge* selectedEdge_ = nullptr;
     std::unique_ptr<TEdgeList> selectedPath_;
-    bool adaptEdges_ = false;
     bool pathMode_ = false;
+    TViewOptions options_;
+    TViewTransform transform_;
+    TOverlay overlay_;
+    // Counts presses, undos and redos: steps merge only within one of these gestures.
+    std::uint64_t gesture_ = 0;
 };

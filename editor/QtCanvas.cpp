@@ -2,7 +2,10 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QFontMetrics>
+#include <QPainterPath>
 #include <QPen>
+#include <algorithm>
 
 namespace {
 
@@ -10,7 +13,40 @@ QColor ToQColor(TColor color) { return QColor(color.Red, color.Green, color.Blue
 
 }  // namespace
 
-TQtCanvas::TQtCanvas(QPainter& painter) : painter_(painter) { painter_.setPen(QPen(Qt::black, 1)); }
+QFont LabelFont() {
+    QFont font("MS Sans Serif");  // as the window's font; Qt falls back to a sans serif
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(kLabelFontPixels);
+    return font;
+}
+
+const QImage& TQtLabelCache::Label(std::string_view text, TColor colour, qreal pixelRatio) {
+    if (colour != colour_ || pixelRatio != pixelRatio_ || labels_.size() >= kMaxLabels) {
+        labels_.clear();
+        colour_ = colour;
+        pixelRatio_ = pixelRatio;
+    }
+    if (const auto found = labels_.find(text); found != labels_.end()) return found->second;
+    const QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QFontMetrics metrics(font_);
+    const QSize size(std::max(metrics.horizontalAdvance(shown), 1), metrics.height());
+    QImage image(size * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setFont(font_);
+    painter.setPen(ToQColor(colour));
+    painter.drawText(0, metrics.ascent(), shown);
+    painter.end();
+    return labels_.emplace(std::string(text), std::move(image)).first->second;
+}
+
+TQtCanvas::TQtCanvas(QPainter& painter, TQtLabelCache* labels)
+    : painter_(painter),
+      ownLabels_(labels == nullptr ? std::make_unique<TQtLabelCache>() : nullptr),
+      labels_(labels == nullptr ? *ownLabels_ : *labels) {
+    painter_.setPen(QPen(Qt::black, 1));
+}
 
 TQtCanvas::~TQtCanvas() { DrawPendingLines(); }
 
@@ -60,4 +96,18 @@ void TQtCanvas::LineTo(int x, int y) {
     pendingLines_.emplace_back(current_, to);
     if (pendingLines_.size() == kLinesPerCall) DrawPendingLines();
     current_ = to;
+}
+
+void TQtCanvas::CurveTo(int x1, int y1, int x2, int y2, int x, int y) {
+    DrawPendingLines();
+    QPainterPath curve(current_);
+    curve.cubicTo(x1, y1, x2, y2, x, y);
+    painter_.strokePath(curve, painter_.pen());
+    current_ = QPoint(x, y);
+}
+
+void TQtCanvas::TextOut(int x, int y, std::string_view text) {
+    DrawPendingLines();
+    const qreal ratio = painter_.device() != nullptr ? painter_.device()->devicePixelRatioF() : 1;
+    painter_.drawImage(QPoint(x, y), labels_.Label(text, penColor_, ratio));
 }

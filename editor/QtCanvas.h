@@ -1,23 +1,60 @@
 // The view's canvas on a QPainter.
 #pragma once
 
+#include <QFont>
+#include <QImage>
 #include <QLine>
 #include <QPainter>
 #include <QPoint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "editor/Canvas.h"
+
+/// The label font: kLabelFontPixels high, the window's sans serif.
+QFont LabelFont();
+
+/// Labels written once into images and copied from then on: a paint writes the same few
+/// texts (the weights) thousands of times, and copying an image costs far less than
+/// laying out its text. Holds the labels of one colour and pixel ratio at a time, at most
+/// kMaxLabels of them; then it starts afresh.
+class TQtLabelCache {
+public:
+    static constexpr std::size_t kMaxLabels = 20000;
+
+    /// The text in colour, at the pixel ratio of the device it will be drawn on. Valid
+    /// until the next call.
+    const QImage& Label(std::string_view text, TColor colour, qreal pixelRatio);
+
+private:
+    // Looked up by the caller's text itself: no key is made for a label already held.
+    struct THash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>()(text);
+        }
+    };
+
+    std::unordered_map<std::string, QImage, THash, std::equal_to<>> labels_;
+    TColor colour_;
+    qreal pixelRatio_ = 0;
+    QFont font_ = LabelFont();
+};
 
 /// Draws on painter, which must outlive it; starts with a black pen 1 pixel wide. The
 /// painter's pen and brush are changed only when they change: a paint sets them for every
 /// node and edge, and most of those calls repeat the one before. Lines drawn one after
 /// another with the same pen are handed to the painter together, which draws them in
 /// about half the time; they reach it before anything else is drawn or changed, and at
-/// the latest when the canvas is destroyed. REQUIRES: nobody else uses the painter while
-/// the canvas draws on it.
+/// the latest when the canvas is destroyed. Labels come from labels, when given, which
+/// must outlive the canvas; otherwise from a cache of the canvas's own. REQUIRES: nobody
+/// else uses the painter while the canvas draws on it.
 class TQtCanvas : public TCanvas {
 public:
-    explicit TQtCanvas(QPainter& painter);
+    explicit TQtCanvas(QPainter& painter, TQtLabelCache* labels = nullptr);
     ~TQtCanvas() override;
     TQtCanvas(const TQtCanvas&) = delete;
     TQtCanvas& operator=(const TQtCanvas&) = delete;
@@ -29,6 +66,8 @@ public:
     void Ellipse(int x1, int y1, int x2, int y2) override;
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
+    void CurveTo(int x1, int y1, int x2, int y2, int x, int y) override;
+    void TextOut(int x, int y, std::string_view text) override;
 
 private:
     // Enough to make the painter's own work per call negligible, little enough to stay
@@ -38,6 +77,8 @@ private:
     void DrawPendingLines();
 
     QPainter& painter_;
+    std::unique_ptr<TQtLabelCache> ownLabels_;
+    TQtLabelCache& labels_;
     std::vector<QLine> pendingLines_;
     QPoint current_;
     TColor penColor_ = clBlack;

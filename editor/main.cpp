@@ -1,4 +1,5 @@
-// The editor program: start-up of every unit, the window, the event loop.
+// The editor program: start-up of every unit, the window (with the graph file named on
+// the command line, if any), the event loop.
 #include <csignal>
 
 #include "editor/GraphApplication.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
         TGraphApplication application(argc, argv);
         TGraphForm form;
         form.show();
+        if (application.arguments().size() > 1) form.OpenOnStart(application.arguments().at(1));
         result = application.exec();
     }  // the window, then the application, go before the registries
     ShutdownRegistries();

@@ -1,22 +1,34 @@
 #include "editor/uGraphForm.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QSignalBlocker>
 #include <QSplitter>
+#include <QStyle>
+#include <QTimer>
+#include <QUndoStack>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 #include <memory>
 
 #include "editor/ErrorDisplay.h"
 #include "editor/GraphControl.h"
+#include "editor/ResultText.h"
+#include "editor/ResultsPanel.h"
 #include "persistence/ObjStream.h"
 
 namespace {
@@ -69,7 +81,25 @@ QLabel* PlaceLabel(QLabel* label, const char* name, int left, int top, int width
 
 std::string FileNameBytes(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
+// Sets the text of box unless it already shows it: setting a text resets the box's
+// cursor and its own undo. The text comes from the graph, so it is not written back: that
+// would be a step of its own in the middle of an undo.
+void ShowInBox(QLineEdit* box, const QString& text) {
+    if (box->text() == text) return;
+    const QSignalBlocker quiet(box);
+    box->setText(text);
+}
+
 }  // namespace
+
+QRect FitOnScreen(const QRect& wanted, const QRect& available) {
+    const QSize size = wanted.size().boundedTo(available.size());
+    const int left =
+        std::clamp(wanted.left(), available.left(), available.right() + 1 - size.width());
+    const int top =
+        std::clamp(wanted.top(), available.top(), available.bottom() + 1 - size.height());
+    return QRect(QPoint(left, top), size);
+}
 
 QStringList QtNameFilters(const QString& filter) {
     const QStringList parts = filter.split('|');
@@ -107,6 +137,26 @@ TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent) {
     CreateMenu();
     CreateDialogs();
     FormCreate();
+    FitOnItsScreen();
+}
+
+// The focus moves while the components go: the window no longer follows it then.
+TGraphForm::~TGraphForm() { disconnect(qApp, nullptr, this, nullptr); }
+
+void TGraphForm::FitOnItsScreen() {
+    QScreen* screen = QGuiApplication::screenAt(pos());
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    // The window's position is that of its frame, its size that of what lies within it.
+    // Some desktops tell the frame only once the window shows: a title bar is assumed.
+    winId();
+    QMargins frame = windowHandle()->frameMargins();
+    if (frame.isNull())
+        frame.setTop(style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+    const QSize margins(frame.left() + frame.right(), frame.top() + frame.bottom());
+    const QRect fitted = FitOnScreen(QRect(pos(), size() + margins), screen->availableGeometry());
+    move(fitted.topLeft());
+    resize(fitted.size() - margins);
 }
 
 void TGraphForm::CreatePanels() {
@@ -151,10 +201,13 @@ void TGraphForm::CreateMenu() {
     FileMenuItem = MainMenu1->addMenu("&File");
     FileMenuItem->setObjectName("FileMenuItem");
     LoadMenuItem = AddItem(FileMenuItem, "LoadMenuItem", "&Load", &TGraphForm::LoadMenuItemClick);
+    LoadMenuItem->setShortcut(QKeySequence("Ctrl+O"));
     SaveMenuItem = AddItem(FileMenuItem, "SaveMenuItem", "&Save", &TGraphForm::SaveMenuItemClick);
+    SaveMenuItem->setShortcut(QKeySequence("Ctrl+S"));
     N1 = FileMenuItem->addSeparator();
     N1->setObjectName("N1");
     ExitMenuItem = AddItem(FileMenuItem, "ExitMenuItem", "E&xit", &TGraphForm::ExitMenuItemClick);
+    ExitMenuItem->setShortcut(QKeySequence("Ctrl+Q"));
     EditMenuItem = MainMenu1->addMenu("&Edit");
     EditMenuItem->setObjectName("EditMenuItem");
     DeleteEdgeMenuItem = AddItem(EditMenuItem, "DeleteEdgeMenuItem", "Delete E&dge",
@@ -165,10 +218,67 @@ void TGraphForm::CreateMenu() {
     N2->setObjectName("N2");
     AdaptEdgesMenuItem = AddItem(EditMenuItem, "AdaptEdgesMenuItem", "&Adapt Edges",
                                  &TGraphForm::AdaptEdgesMenuItemClick);
+    CreateViewMenu();
     Calculate1 = MainMenu1->addMenu("&Calculate");
     Calculate1->setObjectName("Calculate1");
     ShortestPathMenuItem = AddItem(Calculate1, "ShortestPathMenuItem", "&Shortest Path",
                                    &TGraphForm::ShortestPathMenuItemClick);
+}
+
+void TGraphForm::CreateViewMenu() {
+    ViewMenuItem = MainMenu1->addMenu("&View");
+    ViewMenuItem->setObjectName("ViewMenuItem");
+    ZoomInMenuItem =
+        AddItem(ViewMenuItem, "ZoomInMenuItem", "Zoom &In", &TGraphForm::ZoomInMenuItemClick);
+    ZoomInMenuItem->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
+    ZoomOutMenuItem =
+        AddItem(ViewMenuItem, "ZoomOutMenuItem", "Zoom &Out", &TGraphForm::ZoomOutMenuItemClick);
+    ZoomOutMenuItem->setShortcut(QKeySequence("Ctrl+-"));
+    ActualSizeMenuItem = AddItem(ViewMenuItem, "ActualSizeMenuItem", "&Actual Size",
+                                 &TGraphForm::ActualSizeMenuItemClick);
+    ActualSizeMenuItem->setShortcut(QKeySequence("Ctrl+0"));
+    FitGraphMenuItem =
+        AddItem(ViewMenuItem, "FitGraphMenuItem", "&Fit Graph", &TGraphForm::FitGraphMenuItemClick);
+    FitGraphMenuItem->setShortcut(QKeySequence("Ctrl+9"));
+    ViewMenuItem->addSeparator();
+    ShowCaptionsMenuItem = AddItem(ViewMenuItem, "ShowCaptionsMenuItem", "Show &Captions",
+                                   &TGraphForm::ShowCaptionsMenuItemClick);
+    ShowWeightsMenuItem = AddItem(ViewMenuItem, "ShowWeightsMenuItem", "Show &Weights",
+                                  &TGraphForm::ShowWeightsMenuItemClick);
+    SeparateOppositeMenuItem =
+        AddItem(ViewMenuItem, "SeparateOppositeMenuItem", "&Separate Opposite Edges",
+                &TGraphForm::SeparateOppositeMenuItemClick);
+    for (QAction* option : {ShowCaptionsMenuItem, ShowWeightsMenuItem, SeparateOppositeMenuItem})
+        option->setCheckable(true);
+}
+
+// Undo and Redo go first in the Edit menu, and name the step they would take.
+void TGraphForm::CreateUndoItems() {
+    QUndoStack* steps = GraphControl->UndoStack();
+    QAction* first = EditMenuItem->actions().value(0);
+    UndoMenuItem = new QAction("&Undo", this);
+    UndoMenuItem->setObjectName("UndoMenuItem");
+    UndoMenuItem->setShortcut(QKeySequence("Ctrl+Z"));
+    RedoMenuItem = new QAction("&Redo", this);
+    RedoMenuItem->setObjectName("RedoMenuItem");
+    RedoMenuItem->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
+    EditMenuItem->insertActions(first, {UndoMenuItem, RedoMenuItem});
+    EditMenuItem->insertSeparator(first)->setObjectName("UndoSeparator");
+    connect(steps, &QUndoStack::indexChanged, this, [this] { RefreshUndoItems(); });
+    connect(steps, &QUndoStack::cleanChanged, this, [this] { RefreshUndoItems(); });
+    RefreshUndoItems();
+    connect(UndoMenuItem, &QAction::triggered, steps, &QUndoStack::undo);
+    connect(RedoMenuItem, &QAction::triggered, steps, &QUndoStack::redo);
+}
+
+void TGraphForm::RefreshUndoItems() {
+    const QUndoStack* steps = GraphControl->UndoStack();
+    const bool editable = !GraphControl->IsEditingLocked();
+    UndoMenuItem->setEnabled(editable && steps->canUndo());
+    RedoMenuItem->setEnabled(editable && steps->canRedo());
+    const QString undo = steps->undoText(), redo = steps->redoText();
+    UndoMenuItem->setText(undo.isEmpty() ? "&Undo" : "&Undo " + undo);
+    RedoMenuItem->setText(redo.isEmpty() ? "&Redo" : "&Redo " + redo);
 }
 
 void TGraphForm::CreateDialogs() {
@@ -201,6 +311,67 @@ void TGraphForm::FormCreate() {
     GraphControl = new TGraphControl(GraphPanel);
     FillWith(GraphPanel, GraphControl);
     connect(GraphControl, &TGraphControl::Click, this, Guarded(&TGraphForm::GraphPanelClick));
+    ResultsPanel = new TResultsPanel(BottomLeftPanel);
+    FillWith(BottomLeftPanel, ResultsPanel);
+    CreateUndoItems();
+    ConnectView();
+    ShowGraphLine();
+}
+
+void TGraphForm::ConnectView() {
+    GraphControl->ShowChanges(View().SetDecimalSeparator(WeightDecimalSeparator()));
+    connect(GraphControl, &TGraphControl::GraphChanged, this, [this] { ShowGraphLine(); });
+    connect(GraphControl, &TGraphControl::Stepped, this,
+            Guarded(&TGraphForm::ShowSteppedSelection));
+    connect(GraphControl, &TGraphControl::PathSearched, this,
+            [this](TGraphPoint* source, TGraphPoint* target) {
+                RunGuarded([&] { ShowPathResult(source, target); });
+            });
+    // Text typed on the view goes to the box typed in last, the caption box at first.
+    GraphControl->SetTypingTarget(NodeCaptionEdit);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now == NodeCaptionEdit || now == WeightEdit) GraphControl->SetTypingTarget(now);
+    });
+}
+
+void TGraphForm::ShowSteppedSelection() {
+    if (const std::optional<std::u16string> caption = View().SelectedCaptionText())
+        ShowInBox(NodeCaptionEdit, QString::fromStdU16String(*caption));
+    if (const std::optional<std::string> weight =
+            View().SelectedWeightText(WeightDecimalSeparator()))
+        ShowInBox(WeightEdit, QString::fromStdString(*weight));
+}
+
+void TGraphForm::ShowPathResult(TGraphPoint* source, TGraphPoint* target) {
+    ResultsPanel->SetResult(
+        ShortestPathText(*source, *target, *View().SelectedPath(), WeightDecimalSeparator()));
+}
+
+void TGraphForm::ShowGraphLine() {
+    const QString size = QString::fromStdString(GraphSizeText(View().Graph()));
+    ResultsPanel->SetGraphLine(fileName_.isEmpty() ? size
+                                                   : QFileInfo(fileName_).fileName() + ": " + size);
+}
+
+void TGraphForm::OpenFile(const QString& name) {
+    std::unique_ptr<TObject> loaded(LoadObjectFromFile(FileNameBytes(name), true));
+    GraphControl->ShowChanges(View().ReplaceGraph(std::move(loaded)));
+    fileName_ = name;
+    ShowGraphLine();
+}
+
+void TGraphForm::OpenOnStart(const QString& name) {
+    QTimer::singleShot(0, this, [this, name] { RunGuarded([&] { OpenFile(name); }); });
+}
+
+void TGraphForm::SetEditingLocked(bool locked) {
+    GraphControl->SetEditingLocked(locked);
+    for (QAction* command :
+         {LoadMenuItem, DeleteEdgeMenuItem, DeleteNodeMenuItem, ShortestPathMenuItem})
+        command->setEnabled(!locked);
+    NodeCaptionEdit->setReadOnly(locked);
+    WeightEdit->setReadOnly(locked);
+    RefreshUndoItems();
 }
 
 void TGraphForm::NodeCaptionEditChange() {
@@ -216,22 +387,25 @@ void TGraphForm::GraphPanelClick() {
 }
 
 void TGraphForm::WeightEditChange() {
-    const TViewChanges changes =
+    TViewChanges changes =
         View().SetSelectedWeight(WeightEdit->text().toStdString(), WeightDecimalSeparator());
-    if (changes.NeedsRepaint) repaint();  // the whole window, the box being typed in too
+    const bool repaintWindow = std::exchange(changes.NeedsRepaint, false);
+    GraphControl->ShowChanges(std::move(changes));
+    if (repaintWindow) repaint();  // the whole window, the box being typed in too
 }
 
 void TGraphForm::SaveMenuItemClick() {
     const std::optional<QString> name = RunFileDialog(*SaveDialog);
     if (!name) return;
     SaveObjectToFile(&View().Graph(), FileNameBytes(*name), true);
+    fileName_ = *name;
+    ShowGraphLine();
 }
 
 void TGraphForm::LoadMenuItemClick() {
     const std::optional<QString> name = RunFileDialog(*OpenDialog);
     if (!name) return;
-    std::unique_ptr<TObject> loaded(LoadObjectFromFile(FileNameBytes(*name), true));
-    GraphControl->ShowChanges(View().ReplaceGraph(std::move(loaded)));
+    OpenFile(*name);
 }
 
 void TGraphForm::ExitMenuItemClick() { close(); }
@@ -248,4 +422,24 @@ void TGraphForm::AdaptEdgesMenuItemClick() { GraphControl->ShowChanges(View().To
 
 void TGraphForm::ShortestPathMenuItemClick() {
     GraphControl->ShowChanges(View().StartPathRequest());
+}
+
+void TGraphForm::ZoomInMenuItemClick() { GraphControl->ShowChanges(View().ZoomIn()); }
+
+void TGraphForm::ZoomOutMenuItemClick() { GraphControl->ShowChanges(View().ZoomOut()); }
+
+void TGraphForm::ActualSizeMenuItemClick() { GraphControl->ShowChanges(View().ActualSize()); }
+
+void TGraphForm::FitGraphMenuItemClick() { GraphControl->ShowChanges(View().FitGraph()); }
+
+void TGraphForm::ShowCaptionsMenuItemClick() {
+    GraphControl->ShowChanges(View().SetShowCaptions(ShowCaptionsMenuItem->isChecked()));
+}
+
+void TGraphForm::ShowWeightsMenuItemClick() {
+    GraphControl->ShowChanges(View().SetShowWeights(ShowWeightsMenuItem->isChecked()));
+}
+
+void TGraphForm::SeparateOppositeMenuItemClick() {
+    GraphControl->ShowChanges(View().SetSeparateOpposite(SeparateOppositeMenuItem->isChecked()));
 }

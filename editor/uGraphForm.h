@@ -1,8 +1,10 @@
 // The editor's only window: the graph view on the left, the selected node's
-// caption and the selected edge's weight on the right, and the menu commands.
+// caption and the selected edge's weight on the right, the results below them, and the
+// menu commands.
 #pragma once
 
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -17,7 +19,9 @@ class QMenu;
 class QMenuBar;
 class QSplitter;
 class TGraphControl;
+class TGraphPoint;
 class TGraphView;
+class TResultsPanel;
 
 /// Qt's name filters for a filter of "description|pattern" pairs: a description
 /// that already ends in its patterns in parentheses stands as it is, any other
@@ -27,14 +31,27 @@ QStringList QtNameFilters(const QString& filter);
 /// The locale's decimal separator when it is one ASCII character, else '.'.
 char WeightDecimalSeparator();
 
+/// wanted, moved and then shrunk only as far as needed to lie within available.
+QRect FitOnScreen(const QRect& wanted, const QRect& available);
+
 /// Every component belongs to the window. Each handler runs inside the error
 /// guard when the window calls it: an error ends it and its text is shown.
 class TGraphForm : public QMainWindow {
     Q_OBJECT
 public:
     explicit TGraphForm(QWidget* parent = nullptr);
+    ~TGraphForm() override;
 
     TGraphControl* GetGraphControl() const { return GraphControl; }
+
+    /// Loads the graph file name as File, Load does with that name chosen. Errors as there.
+    void OpenFile(const QString& name);
+    /// OpenFile(name) once the event loop runs, inside the error guard: an error is shown
+    /// over the window, which keeps the empty graph.
+    void OpenOnStart(const QString& name);
+    /// While locked (a command works on the graph elsewhere) the view, the boxes and every
+    /// command that changes the graph refuse; zoom, the view options, Save and Exit work.
+    void SetEditingLocked(bool locked);
 
     /// Shows a file dialog modally: the chosen file name, or none when the user
     /// cancels. Tests put a stand-in here instead of a modal dialog.
@@ -67,8 +84,21 @@ public:
     QAction* AdaptEdgesMenuItem = nullptr;
     QMenu* Calculate1 = nullptr;
     QAction* ShortestPathMenuItem = nullptr;
+    // Beyond the designed window: undo, the View menu and the results panel.
+    QAction* UndoMenuItem = nullptr;
+    QAction* RedoMenuItem = nullptr;
+    QMenu* ViewMenuItem = nullptr;
+    QAction* ZoomInMenuItem = nullptr;
+    QAction* ZoomOutMenuItem = nullptr;
+    QAction* ActualSizeMenuItem = nullptr;
+    QAction* FitGraphMenuItem = nullptr;
+    QAction* ShowCaptionsMenuItem = nullptr;
+    QAction* ShowWeightsMenuItem = nullptr;
+    QAction* SeparateOppositeMenuItem = nullptr;
+    TResultsPanel* ResultsPanel = nullptr;
 
-    /// Creates the view in GraphPanel and listens to its clicks.
+    /// Creates the view in GraphPanel and the results panel in BottomLeftPanel, and
+    /// listens to the view.
     void FormCreate();
     /// Hands the box's text to the view as the selected node's caption.
     void NodeCaptionEditChange();
@@ -85,12 +115,30 @@ public:
     void DeleteNodeMenuItemClick();
     void AdaptEdgesMenuItemClick();
     void ShortestPathMenuItemClick();
+    void ZoomInMenuItemClick();
+    void ZoomOutMenuItemClick();
+    void ActualSizeMenuItemClick();
+    void FitGraphMenuItemClick();
+    void ShowCaptionsMenuItemClick();
+    void ShowWeightsMenuItemClick();
+    void SeparateOppositeMenuItemClick();
 
 private:
     void CreatePanels();
     void CreateBoxes();
     void CreateMenu();
+    void CreateUndoItems();
+    /// Undo and Redo name the steps they would take, and refuse while editing is locked.
+    void RefreshUndoItems();
+    void CreateViewMenu();
     void CreateDialogs();
+    void FitOnItsScreen();
+    void ConnectView();
+    /// The boxes after an undo or a redo: each shows its selected element, as after a
+    /// press, but a box already showing that text is left alone (cursor and all).
+    void ShowSteppedSelection();
+    void ShowPathResult(TGraphPoint* source, TGraphPoint* target);
+    void ShowGraphLine();
     QAction* AddItem(QMenu* menu, const char* name, const char* caption,
                      void (TGraphForm::*handler)());
     /// Connects to handler inside the error guard.
@@ -98,4 +146,5 @@ private:
     TGraphView& View();
 
     TGraphControl* GraphControl = nullptr;
+    QString fileName_;  // last loaded or saved
 };

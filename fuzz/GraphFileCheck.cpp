@@ -18,6 +18,8 @@ public:
     void Ellipse(int, int, int, int) override {}
     void MoveTo(int, int) override {}
     void LineTo(int, int) override {}
+    void CurveTo(int, int, int, int, int, int) override {}
+    void TextOut(int, int, std::string_view) override {}
 };
 
 /// The bytes read back by a fresh object stream, as the buffered load does. Caller owns
@@ -58,11 +60,17 @@ std::string Describe(TMathGraph& graph) {
 }
 
 /// What a user can do with a graph once it is shown: look at it, with and without
-/// Adapt Edges, and ask for the path from the first node to the last.
+/// Adapt Edges, with its labels and curves, zoomed to fit, and ask for the path from the
+/// first node to the last.
 void UseLikeTheEditor(TGraphView& view) {
     TNullCanvas canvas;
     view.Paint(canvas);
     view.ToggleAdaptEdges();
+    view.SetShowCaptions(true);
+    view.SetShowWeights(true);
+    view.SetSeparateOpposite(true);
+    view.SetViewportSize(800, 600);
+    view.FitGraph();
     view.Paint(canvas);
     const int count = view.Graph().Nodes->Count();
     if (count == 0) return;

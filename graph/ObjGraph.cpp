@@ -31,6 +31,17 @@ int TTypedList::Remove(const TObject* item) {
     return static_cast<int>(index);
 }
 
+void TTypedList::Insert(int index, TObject* item) {
+    if (index < 0 || index > Count()) throw EListError(index);
+    if (item != nullptr && item->InheritsFrom(ItemClass))
+        items_.insert(items_.begin() + index, item);
+}
+
+void TTypedList::Delete(int index) {
+    if (index < 0 || index >= Count()) throw EListError(index);
+    items_.erase(items_.begin() + index);
+}
+
 TEdgeList::TEdgeList() : TTypedList(TGraphEdge::StaticClass()) {}
 
 TGraphEdge* TEdgeList::Get(int index) const {

@@ -66,6 +66,12 @@ public:
     void Add(TObject* item);
     /// Drops the first entry that is this very object; its former position, or -1.
     int Remove(const TObject* item);
+    /// Puts item at index, the entries from there on one place further, when it is an
+    /// instance of ItemClass; otherwise does nothing at all. EListError ("List index out
+    /// of bounds (%d)") unless 0 <= index <= Count.
+    void Insert(int index, TObject* item);
+    /// Drops the entry at index; destroys nothing. EListError unless 0 <= index < Count.
+    void Delete(int index);
     /// Drops every entry; destroys none.
     void Clear() { items_.clear(); }
 

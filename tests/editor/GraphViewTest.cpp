@@ -417,13 +417,13 @@ TEST_F(ViewCommands, DeleteEdgeAndNodeRefuseWhatIsStillInUse) {
     Select(a);
     Press(150, 100);
     const TViewChanges edgeGone = v.DeleteSelectedEdge();
-    EXPECT_EQ(edgeGone.RemovedEdge.get(), ab);  // handed over, destroyed with the changes
+    EXPECT_EQ(edgeGone.RemovedEdge, ab);  // held by the step, destroyed with it
     EXPECT_TRUE(edgeGone.GraphChanged && edgeGone.SelectionChanged && edgeGone.NeedsRepaint);
     EXPECT_EQ(v.Graph().Edges->Count(), 0);
     EXPECT_EQ(v.SelectedEdge(), nullptr);
     Select(b);
     const TViewChanges nodeGone = v.DeleteSelectedNode();
-    EXPECT_EQ(nodeGone.RemovedNode.get(), b);
+    EXPECT_EQ(nodeGone.RemovedNode, b);
     EXPECT_TRUE(nodeGone.GraphChanged && nodeGone.SelectionChanged && nodeGone.NeedsRepaint);
     EXPECT_EQ(v.Graph().Nodes->Count(), 1);
     EXPECT_EQ(Node(1), a);
@@ -438,7 +438,7 @@ TEST_F(ViewCommands, DeleteNodeTakesTheSelectedNodeWhateverTheListCompares) {
     Join(a, a);
     Show();
     Select(b);
-    EXPECT_EQ(v.DeleteSelectedNode().RemovedNode.get(), b);
+    EXPECT_EQ(v.DeleteSelectedNode().RemovedNode, b);
     ASSERT_EQ(v.Graph().Nodes->Count(), 1);
     EXPECT_EQ(Node(1), a);
 }
@@ -472,6 +472,142 @@ TEST_F(ViewCommands, ReplaceGraphTakesOnlyGraphsOfPointsAndDropsTheOldSelection)
     EXPECT_EQ(v.SelectedPath()->Count(), 0);
     EXPECT_TRUE(v.IsPathMode());  // the mode and Adapt Edges survive loading
     EXPECT_TRUE(v.AdaptEdges());
+}
+
+}  // namespace
+
+namespace {
+
+using ViewUndo = ViewTest;
+using ViewKeys = ViewTest;
+using ViewCurves = ViewTest;
+using ViewZoom = ViewTest;
+
+TEST_F(ViewUndo, RestoresTheSelectionLeavesPathModeAndEmptiesAPathThatLostAnEdge) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphPoint* b = Add(200, 100);
+    TGraphPoint* c = Add(300, 100);
+    Join(a, b);
+    Join(b, c);
+    Show();
+    Select(a);
+    TViewChanges joined = Press(300, 100, TMouseButton::mbRight);
+    ASSERT_EQ(joined.Edit->Name(), "Join Nodes");
+    v.StartPathRequest();
+    Press(300, 100);
+    ASSERT_EQ(v.SelectedPath()->Count(), 1);  // the new edge, straight to C
+    Select(b);
+    v.StartPathRequest();
+    const TViewChanges undone = v.Undo(*joined.Edit);
+    EXPECT_EQ(v.Graph().Edges->Count(), 2);
+    EXPECT_EQ(v.SelectedPath()->Count(), 0);
+    EXPECT_EQ(v.SelectedNode(), a);
+    EXPECT_FALSE(v.IsPathMode());
+    EXPECT_TRUE(undone.ModeChanged && undone.SelectionChanged && undone.GraphChanged);
+    v.Redo(*joined.Edit);
+    EXPECT_EQ(v.Graph().Edges->Get(2), joined.AddedEdge);
+}
+
+TEST_F(ViewUndo, KeystrokesAndDragStepsMergeUntilTheNextPress) {
+    TGraphPoint* a = Add(100, 100);
+    Show();
+    Select(a);
+    TViewChanges first = v.SetSelectedCaption(u"x");
+    EXPECT_TRUE(first.Edit->MergeWith(*v.SetSelectedCaption(u"xy").Edit));
+    Select(a);
+    EXPECT_FALSE(first.Edit->MergeWith(*v.SetSelectedCaption(u"xyz").Edit));
+    TViewChanges drag = v.GraphControlMouseMove(true, 110, 100);
+    EXPECT_EQ(drag.Edit->Name(), "Move Node");
+    EXPECT_TRUE(drag.Edit->MergeWith(*v.GraphControlMouseMove(true, 120, 100).Edit));
+    EXPECT_FALSE(drag.Edit->MergeWith(*v.SetSelectedCaption(u"w").Edit));  // a caption
+    v.Undo(*drag.Edit);
+    EXPECT_EQ(a->X, 100);  // the whole drag
+}
+
+TEST_F(ViewUndo, ABatchIsOneStepAndLetsGoOfASelectionItTakesOut) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphPoint* b = Add(200, 100);
+    Show();
+    Select(b);
+    auto layout = std::make_unique<TGraphEdit>("Layout");
+    layout->MoveNode(a, 0, 0);
+    layout->MoveNode(b, 50, 0);
+    TViewChanges laid = v.Perform(std::move(layout));
+    EXPECT_EQ(b->X, 50);
+    EXPECT_EQ(v.SelectedNode(), b);
+    v.Undo(*laid.Edit);
+    EXPECT_EQ(a->X, 100);
+    EXPECT_EQ(b->X, 200);
+    auto cut = std::make_unique<TGraphEdit>("Cut");
+    cut->RemoveNode(b);
+    TViewChanges gone = v.Perform(std::move(cut));
+    EXPECT_EQ(v.SelectedNode(), nullptr);
+    v.Undo(*gone.Edit);
+    EXPECT_EQ(v.SelectedNode(), b);
+    EXPECT_EQ(Node(2), b);
+}
+
+TEST_F(ViewKeys, DeleteTakesTheSelectedEdgeFirstAndEscapeEndsAPathRequest) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphPoint* b = Add(200, 100);
+    Join(a, b);
+    Show();
+    Select(a);
+    Press(150, 100);
+    Select(b);  // the edge stays selected too
+    EXPECT_NE(v.DeleteSelection().RemovedEdge, nullptr);
+    EXPECT_EQ(v.SelectedNode(), b);
+    EXPECT_EQ(v.DeleteSelection().RemovedNode, b);
+    EXPECT_FALSE(v.DeleteSelection().GraphChanged);  // nothing selected: nothing to say
+    Select(a);
+    v.StartPathRequest();
+    const TViewChanges ended = v.CancelPathRequest();
+    EXPECT_TRUE(ended.ModeChanged);
+    EXPECT_FALSE(ended.NeedsRepaint || ended.GraphChanged || ended.SelectionChanged);
+    EXPECT_FALSE(v.IsPathMode());
+}
+
+TEST_F(ViewCurves, BentEdgesAndLoopsAreHitAlongTheirCurves) {
+    TGraphPoint* a = Add(100, 100);
+    TGraphPoint* b = Add(200, 100);
+    TGraphEdge* ab = Join(a, b);
+    Join(b, a);
+    TGraphEdge* loop = Join(a, a);
+    Show();
+    v.SetSeparateOpposite(true);
+    Select(a);
+    Press(150, 86);  // the curve's middle, 15 above the straight line
+    EXPECT_EQ(v.SelectedEdge(), ab);
+    Select(a);
+    Press(130, 100);  // the straight line, between the two curves
+    EXPECT_EQ(v.SelectedEdge(), nullptr);
+    EXPECT_EQ(v.Graph().Nodes->Count(), 3);
+    Select(a);
+    Press(100, 64);
+    EXPECT_EQ(v.SelectedEdge(), loop);
+    v.SetSeparateOpposite(false);
+    Select(a);
+    Press(150, 86);
+    EXPECT_EQ(v.SelectedEdge(), nullptr);
+}
+
+TEST_F(ViewZoom, FitCentresTheGraphAndScrollingReachesEveryNode) {
+    Add(0, 0);
+    Add(1000, 500);
+    Show();
+    v.SetViewportSize(400, 300);
+    const TGraphView::TScrollRange home = v.ScrollRange();
+    EXPECT_EQ(home.MinX, -10);
+    EXPECT_EQ(home.MaxX, 1010 - 400);
+    EXPECT_EQ(home.MaxY, 510 - 300);
+    EXPECT_TRUE(v.FitGraph().ViewMoved);
+    EXPECT_DOUBLE_EQ(v.Transform().Zoom(), 400.0 / 1040);
+    EXPECT_EQ(v.Transform().ToScreen(500, 250), (TScreenXY{200, 150}));
+    v.ZoomIn();
+    EXPECT_EQ(v.Transform().Zoom(), 0.5);
+    EXPECT_EQ(v.Transform().ToScreen(500, 250), (TScreenXY{200, 150}));
+    v.ActualSize();
+    EXPECT_TRUE(v.Transform().IsIdentity());
 }
 
 }  // namespace

@@ -69,4 +69,42 @@ TEST(QtCanvasEllipse, OutlineRunsThroughTheBoxCornersCentredInIt) {
     }
 }
 
+// Whether some pixel of image within rect has colour, and none outside it does.
+bool OnlyWithin(const QImage& image, const QRect& rect, QColor colour) {
+    bool inside = false;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) != colour) continue;
+            if (!rect.contains(x, y)) return false;
+            inside = true;
+        }
+    return inside;
+}
+
+TEST(QtCanvasCurveAndText, ACurveIsStrokedNotFilledAndTextTakesThePensColour) {
+    QImage image(60, 60, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    {
+        TQtLabelCache labels;
+        TQtCanvas canvas(painter, &labels);
+        canvas.SetBrush(clYellow);
+        canvas.SetPenColor(clRed);
+        canvas.MoveTo(10, 50);
+        canvas.CurveTo(10, 10, 50, 10, 50, 50);  // an arch
+        canvas.SetPenColor(clBlack);
+        canvas.TextOut(20, 40, "Wg");
+        canvas.TextOut(20, 40, "Wg");  // again, from the cache
+    }
+    painter.end();
+    EXPECT_TRUE(OnlyWithin(image.copy(28, 17, 5, 6), QRect(0, 0, 5, 6), QColor(Qt::red)));  // top
+    EXPECT_EQ(image.pixelColor(30, 30), QColor(Qt::white));  // not filled
+    EXPECT_NE(image.pixelColor(10, 45), QColor(Qt::white));  // the arch's foot
+    int dark = 0;
+    for (int y = 40; y < 40 + kLabelFontPixels + 4; ++y)
+        for (int x = 20; x < 45; ++x) dark += image.pixelColor(x, y).lightness() < 80;
+    EXPECT_GT(dark, 10);
+    EXPECT_TRUE(OnlyWithin(image, QRect(20, 40, 40, 20), QColor(Qt::black)));
+}
+
 }  // namespace

@@ -4,9 +4,12 @@
 # then the screen's pixels checked (the selected node black, the selected edge red).
 # Then the editor's file-size limit is set to 0 (prlimit), so File, Save over an
 # existing file must fail: an error box, the old file and the graph on the screen
-# kept, no temporary file left. Then the editor is closed through File, Exit.
+# kept, no temporary file left. Then three more nodes and an edge, two steps undone and
+# one redone by the keys, a zoom by the wheel and a node placed in the zoomed view; the
+# graph saved through the save dialog and the file's positions and edges checked with
+# stmtool. Last the editor is closed through File, Exit.
 #
-#   e2e.sh GRAPHEDITOR [SCREENSHOT.png]
+#   e2e.sh GRAPHEDITOR [SCREENSHOT.png]      stmtool is looked for beside GRAPHEDITOR
 #
 # Exits 77 (skipped) only when Xvfb is not installed; every other missing piece fails.
 set -euo pipefail
@@ -19,6 +22,8 @@ if ! command -v Xvfb >/dev/null; then
     echo "SKIP: Xvfb is not installed (scripts/install-deps installs it)"
     exit 77
 fi
+stmtool=$(dirname "$editor")/stmtool
+[[ -x $stmtool ]] || { echo "FAIL: no stmtool beside $editor" >&2; exit 1; }
 for tool in xdotool import convert prlimit; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed" >&2; exit 1; }
 done
@@ -172,6 +177,57 @@ shows_within 30 350,245,000000 150,245,FFFFFF 200,250,FF0000 ||
 
 # Its log, and a wrapper's last report, may grow again.
 prlimit --pid "$editor_pid" --fsize=unlimited || fail "cannot lift the editor's file-size limit"
+
+# Three nodes and an edge between two of them; the last node and the edge are taken back,
+# the edge made again. The keys go to the view, which the clicks gave the focus.
+click 150 400 1    # C
+click 350 400 1    # D
+click 150 400 1    # select C
+click 350 400 3    # edge C -> D
+click 250 480 1    # E
+xdotool key ctrl+z ctrl+z
+sleep 0.2
+xdotool key ctrl+y
+sleep 0.2
+# Two notches of the wheel with Ctrl: zoom 2 about that point, then a node placed.
+xdotool mousemove --sync "$((win_x + 250))" "$((win_y + 200))" keydown ctrl click 4 click 4 \
+    keyup ctrl
+sleep 0.3
+click 440 420 1    # F
+saved=$work/saved.stm
+xdotool key ctrl+s
+for _ in $(seq 100); do
+    (($(windows) >= 2)) && break
+    sleep 0.1
+done
+(($(windows) >= 2)) || fail "no save dialog within 10 s"
+sleep 0.5
+xdotool type --delay 20 "$saved"
+xdotool key Return
+for _ in $(seq 100); do
+    [[ -s $saved ]] && (($(windows) == 1)) && break
+    sleep 0.1
+done
+[[ -s $saved ]] || fail "nothing saved to $saved"
+shown=$("$stmtool" show "$saved") || fail "stmtool cannot read $saved"
+mapfile -t at < <(grep -o '"x": -\?[0-9]*, "y": -\?[0-9]*' <<<"$shown" | tr -dc '0-9 \n-' |
+    awk '{ print $1, $2 }')
+((${#at[@]} == 5)) || fail "want nodes A, B, C, D and F, found: $shown"
+# The view's origin within the window, from A, the first node placed at zoom 1.
+read -r ax ay <<<"${at[0]}"
+ox=$((150 - ax)) oy=$((250 - ay))
+expect_at() {  # NODE X Y: the node's position in the file, at window point X, Y at zoom 1
+    [[ ${at[$1]} == "$(($2 - ox)) $(($3 - oy))" ]] ||
+        fail "node $(($1 + 1)) at ${at[$1]}, want $(($2 - ox)) $(($3 - oy)): $shown"
+}
+expect_at 1 350 250
+expect_at 2 150 400
+expect_at 3 350 400
+# Zoomed 2 about z, a press at p lands at (p + z) / 2, halves up: where a press at zoom 1
+# would have landed at that point.
+expect_at 4 "$(((440 + 250 + 1) / 2))" "$(((420 + 200 + 1) / 2))"
+edges=$(grep -o '"from": [0-9]*, "to": [0-9]*' <<<"$shown" | tr -dc '0-9 \n' | xargs)
+[[ $edges == "1 2 3 4" ]] || fail "want the edges 1 -> 2 and 3 -> 4, found: $shown"
 
 # File, Exit by the access keys: the editor must end by itself, cleanly. The menu
 # opens as a second window of the editor; x is typed only once it shows.

@@ -7,13 +7,16 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUndoStack>
 #include <filesystem>
 #include <fstream>
 
 #include "editor/ErrorDisplay.h"
 #include "editor/GraphControl.h"
+#include "editor/ResultsPanel.h"
 #include "editor/uGraphForm.h"
 #include "persistence/ObjStream.h"
 
@@ -62,12 +65,13 @@ protected:
     TErrorDisplay previous;
 };
 
+// Each item as "caption", "caption shortcut" or "[caption]" when it can be checked.
 QStringList Captions(QMenu* menu) {
     QStringList captions;
     for (QAction* item : menu->actions()) {
-        captions << (item->isSeparator() ? "-" : item->text());
-        EXPECT_TRUE(item->shortcut().isEmpty());
-        EXPECT_FALSE(item->isCheckable());
+        QString caption = item->isSeparator() ? "-" : item->text();
+        for (const QKeySequence& key : item->shortcuts()) caption += ' ' + key.toString();
+        captions << (item->isCheckable() ? '[' + caption + ']' : caption);
     }
     return captions;
 }
@@ -75,20 +79,42 @@ QStringList Captions(QMenu* menu) {
 TEST_F(GraphFormTest, WindowMenusAndDialogsAsDesigned) {
     EXPECT_EQ(form.objectName(), "GraphForm");
     EXPECT_EQ(form.windowTitle(), "GraphForm");
-    EXPECT_EQ(form.size(), QSize(812, 596));
     EXPECT_EQ(Control().parentWidget(), form.GraphPanel);
     QStringList menus;
     for (QAction* menu : form.MainMenu1->actions()) menus << menu->text();
-    EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&Calculate"}));
-    EXPECT_EQ(Captions(form.FileMenuItem), (QStringList{"&Load", "&Save", "-", "E&xit"}));
+    EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&View", "&Calculate"}));
+    EXPECT_EQ(Captions(form.FileMenuItem),
+              (QStringList{"&Load Ctrl+O", "&Save Ctrl+S", "-", "E&xit Ctrl+Q"}));
     EXPECT_EQ(Captions(form.EditMenuItem),
-              (QStringList{"Delete E&dge", "Delete &Node", "-", "&Adapt Edges"}));
+              (QStringList{"&Undo Ctrl+Z", "&Redo Ctrl+Y Ctrl+Shift+Z", "-", "Delete E&dge",
+                           "Delete &Node", "-", "&Adapt Edges"}));
+    EXPECT_EQ(Captions(form.ViewMenuItem),
+              (QStringList{"Zoom &In Ctrl++ Ctrl+=", "Zoom &Out Ctrl+-", "&Actual Size Ctrl+0",
+                           "&Fit Graph Ctrl+9", "-", "[Show &Captions]", "[Show &Weights]",
+                           "[&Separate Opposite Edges]"}));
+    for (QAction* option : form.ViewMenuItem->actions()) EXPECT_FALSE(option->isChecked());
     EXPECT_EQ(Captions(form.Calculate1), QStringList{"&Shortest Path"});
     EXPECT_EQ(form.SaveDialog->nameFilters(), QStringList{"Graph Stream(*.stm)"});
     EXPECT_EQ(form.SaveDialog->acceptMode(), QFileDialog::AcceptSave);
     EXPECT_EQ(form.OpenDialog->nameFilters(), QStringList{"Graph Stream File (*.stm)"});
     EXPECT_EQ(QtNameFilters("Text|*.txt;*.log|All|*"),
               (QStringList{"Text (*.txt *.log)", "All (*)"}));
+}
+
+TEST(GraphFormPlace, DesignedRectMovedThenShrunkOnlyWhereTheScreenIsSmaller) {
+    const QRect designed(90, 480, 812, 596);
+    EXPECT_EQ(FitOnScreen(designed, QRect(0, 0, 1280, 1200)), designed);
+    EXPECT_EQ(FitOnScreen(designed, QRect(0, 0, 1366, 768)), QRect(90, 172, 812, 596));
+    EXPECT_EQ(FitOnScreen(designed, QRect(0, 0, 800, 600)), QRect(0, 4, 800, 596));
+    EXPECT_EQ(FitOnScreen(designed, QRect(1920, 30, 640, 480)), QRect(1920, 30, 640, 480));
+}
+
+TEST_F(GraphFormTest, WindowOpensWithinItsScreenFrameAndAll) {
+    const QRect screen = form.screen()->availableGeometry();
+    const QRect frame = form.frameGeometry();
+    EXPECT_TRUE(screen.contains(frame))
+        << frame.x() << ',' << frame.y() << ' ' << frame.width() << 'x' << frame.height();
+    EXPECT_EQ(form.width(), std::min(812, screen.width() - (frame.width() - form.width())));
 }
 
 TEST_F(GraphFormTest, CaptionBoxFollowsTheSelectedNodeInWindows1252) {
@@ -222,6 +248,94 @@ TEST_F(GraphFormTest, FailedSaveOrLoadIsShownAndTheGraphStays) {
     EXPECT_EQ(&View().Graph(), shown);
     EXPECT_EQ(View().SelectedNode(), selected);
     EXPECT_EQ(Control().cursor().shape(), Qt::CrossCursor);  // still waiting for the path's end
+}
+
+TEST_F(GraphFormTest, UndoNamesTheStepAndBringsBackWhatTheBoxesShow) {
+    EXPECT_FALSE(form.UndoMenuItem->isEnabled());
+    Click(100, 100);
+    EXPECT_EQ(form.UndoMenuItem->text(), "&Undo Place Node");
+    Type(form.NodeCaptionEdit, "AB");
+    EXPECT_EQ(Control().UndoStack()->count(), 2);  // the keystrokes are one step
+    EXPECT_EQ(form.UndoMenuItem->text(), "&Undo Edit Caption");
+    form.UndoMenuItem->trigger();
+    EXPECT_EQ(View().SelectedNode()->Caption->Text, "");
+    EXPECT_EQ(form.NodeCaptionEdit->text(), "");
+    EXPECT_EQ(form.RedoMenuItem->text(), "&Redo Edit Caption");
+    form.RedoMenuItem->trigger();
+    EXPECT_EQ(form.NodeCaptionEdit->text(), "AB");
+    form.SetEditingLocked(true);
+    EXPECT_FALSE(form.UndoMenuItem->isEnabled());
+    form.SetEditingLocked(false);
+    EXPECT_TRUE(form.UndoMenuItem->isEnabled());
+}
+
+TEST_F(GraphFormTest, CtrlZInABoxUndoesTheTextAndOnTheViewTheGraph) {
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    Click(100, 100);
+    Click(200, 100);
+    form.NodeCaptionEdit->setFocus();
+    QTest::keyClicks(form.NodeCaptionEdit, "B");
+    QTest::keyClick(form.NodeCaptionEdit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(form.NodeCaptionEdit->text(), "");
+    EXPECT_EQ(View().Graph().Nodes->Count(), 2);
+    EXPECT_EQ(Control().UndoStack()->count(), 2);  // typed and taken back: no step left
+    Control().setFocus();
+    QTest::keyClick(&Control(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(View().Graph().Nodes->Count(), 1);
+    QTest::keyClicks(&Control(), "x");  // typed on the view: into the box typed in last
+    EXPECT_EQ(form.NodeCaptionEdit->text(), "x");
+    EXPECT_TRUE(form.NodeCaptionEdit->hasFocus());
+}
+
+TEST_F(GraphFormTest, ResultsPanelShowsThePathAskedForAndTheGraphsSize) {
+    EXPECT_EQ(form.ResultsPanel->GraphLine(), "0 nodes, 0 edges");
+    MakeSelectedEdge();
+    Type(form.WeightEdit, "2.5");
+    Click(100, 100);
+    form.ShortestPathMenuItem->trigger();
+    Click(200, 100);
+    EXPECT_EQ(form.ResultsPanel->Title(), "Shortest path from (100, 100) to (200, 100)");
+    EXPECT_EQ(form.ResultsPanel->Lines(),
+              (QStringList{QString::fromUtf8("(100, 100) \u2192 (200, 100)"), "1 edge, cost 2.5"}));
+    Click(200, 100);
+    form.ShortestPathMenuItem->trigger();
+    Click(100, 100);  // edges are followed one way only
+    EXPECT_EQ(form.ResultsPanel->Lines(), QStringList{"No path"});
+    EXPECT_EQ(form.ResultsPanel->GraphLine(), "2 nodes, 1 edge");
+    EXPECT_TRUE(form.ResultsPanel->toPlainText().endsWith("No path\n\n2 nodes, 1 edge"));
+}
+
+TEST_F(GraphFormTest, AFileOpenedAtStartIsLoadedAsLoadDoesOrItsErrorShown) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("start.stm");
+    Click(100, 100);
+    SaveObjectToFile(&Control().View().Graph(), name.toStdString(), true);
+    form.OpenOnStart(dir.filePath("missing.stm"));
+    QTest::qWait(0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(messages, QStringList{"Cannot open file " + dir.filePath("missing.stm")});
+    EXPECT_EQ(Control().UndoStack()->count(), 1);
+    form.OpenFile(name);
+    EXPECT_EQ(View().Graph().Nodes->Count(), 1);
+    EXPECT_EQ(Control().UndoStack()->count(), 0);
+    EXPECT_EQ(form.ResultsPanel->GraphLine(), "start.stm: 1 node, 0 edges");
+    EXPECT_EQ(form.windowTitle(), "GraphForm");
+}
+
+TEST_F(GraphFormTest, ViewMenuZoomsAndSwitchesTheDrawingOptions) {
+    form.ZoomInMenuItem->trigger();
+    form.ZoomInMenuItem->trigger();
+    EXPECT_EQ(View().Transform().Zoom(), 2.0);
+    form.ActualSizeMenuItem->trigger();
+    EXPECT_TRUE(View().Transform().IsIdentity());
+    form.ShowCaptionsMenuItem->trigger();
+    form.ShowWeightsMenuItem->trigger();
+    form.SeparateOppositeMenuItem->trigger();
+    EXPECT_TRUE(View().Options().ShowCaptions && View().Options().ShowWeights &&
+                View().Options().SeparateOpposite);
+    form.ShowWeightsMenuItem->trigger();
+    EXPECT_FALSE(View().Options().ShowWeights);
 }
 
 }  // namespace

@@ -263,6 +263,16 @@ TEST(EdgeList, TakesOnlyEdgesAndCountsFromZero) {
     }
     EXPECT_EQ(list.Remove(&second), 1);
     EXPECT_EQ(list.Remove(&second), -1);
+    list.Insert(0, &second);
+    list.Insert(2, &second);
+    list.Insert(1, &node);  // refused like Add
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.Get(1), &first);
+    list.Delete(0);
+    EXPECT_EQ(list.Get(0), &first);
+    EXPECT_THROW(list.Insert(3, &first), EListError);
+    EXPECT_THROW(list.Delete(2), EListError);
+    EXPECT_EQ(list.Count(), 2);
 }
 
 TEST(GraphOwnership, TheGraphDestroysWhatItOwnsOnce) {

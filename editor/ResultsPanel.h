@@ -1,0 +1,32 @@
+// The window's results panel: what the user asked for last, and a line about the graph.
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QString>
+#include <QStringList>
+
+#include "editor/ResultText.h"
+
+/// A read-only text view: the result's title in bold and its lines, then, after a blank
+/// line, the line about the graph.
+class TResultsPanel : public QPlainTextEdit {
+public:
+    explicit TResultsPanel(QWidget* parent = nullptr);
+
+    /// Replaces the result shown.
+    void SetResult(const QString& title, const QStringList& lines);
+    void SetResult(const TResultText& result);
+    /// Replaces the line about the graph; showing the same line again costs nothing.
+    void SetGraphLine(const QString& line);
+
+    const QString& Title() const { return title_; }
+    const QStringList& Lines() const { return lines_; }
+    const QString& GraphLine() const { return graphLine_; }
+
+private:
+    void ShowAll();
+
+    QString title_;
+    QStringList lines_;
+    QString graphLine_;
+};
