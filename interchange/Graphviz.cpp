@@ -1,0 +1,71 @@
+#include "interchange/Graphviz.h"
+
+#include <graphviz/cgraph.h>
+#include <graphviz/gvc.h>
+
+#include <memory>
+
+namespace {
+
+std::mutex& GraphvizMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+/// Everything Graphviz reported during the current use, as it sent it: in pieces, each
+/// message begun by "Error" or "Warning" and ": ".
+std::string& Reported() {
+    static std::string text;
+    return text;
+}
+
+int TakeMessage(char* piece) {
+    Reported() += piece;
+    return 0;
+}
+
+/// Set up once: messages come to us, and a node without a label in a DOT file has the
+/// label Graphviz gives it, its name, so that it can be told from one labelled "".
+void SetUpOnce() {
+    static const bool done = [] {
+        agseterrf(&TakeMessage);
+        agseterr(AGWARN);
+        agattr(nullptr, AGNODE, const_cast<char*>("label"), const_cast<char*>("\\N"));
+        return true;
+    }();
+    (void)done;
+}
+
+}  // namespace
+
+TGraphvizUse::TGraphvizUse() : lock_(GraphvizMutex()) {
+    SetUpOnce();
+    Reported().clear();
+}
+
+GVC_s* TGraphvizUse::Context() {
+    static const std::unique_ptr<GVC_t, int (*)(GVC_t*)> context(gvContext(), &gvFreeContext);
+    return context.get();
+}
+
+std::string TGraphvizUse::Errors() const {
+    std::string errors;
+    const std::string& text = Reported();
+    bool inError = false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (line.starts_with("Warning: ")) {
+            inError = false;
+        } else if (line.starts_with("Error: ")) {
+            inError = true;
+            errors += (errors.empty() ? "" : "; ") + line.substr(7);
+        } else if (inError && !line.empty()) {
+            errors += " " + line;  // a message that goes on over more than one line
+        }
+    }
+    return errors;
+}
