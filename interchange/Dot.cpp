@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr int kMaxNesting = 1000;  // as deep as the object stream nests frames
+// As deep as the object stream nests frames: subgraphs inside the graph's own braces.
+constexpr int kMaxNesting = 1000;
 
 std::string LineOfOffset(std::string_view bytes, std::size_t offset) {
     return "line " + std::to_string(
@@ -39,7 +40,7 @@ void CheckDotBytes(std::string_view bytes) {
             i = std::min(bytes.find("*/", i + 2), bytes.size());
         } else if (c == '#' && (i == 0 || bytes[i - 1] == '\n')) {
             i = std::min(bytes.find('\n', i), bytes.size());
-        } else if (c == '{' && ++depth > kMaxNesting) {
+        } else if (c == '{' && ++depth > kMaxNesting + 1) {
             throw EFormatError(LineOfOffset(bytes, i), "subgraphs nested more than " +
                                                            std::to_string(kMaxNesting) + " deep");
         } else if (c == '}') {

@@ -29,24 +29,6 @@ std::string Lowered(std::string text) {
     return text;
 }
 
-TGraphDocument Decode(std::string_view bytes, TFileFormat format, TWarnings& warnings) {
-    switch (format) {
-        case TFileFormat::GraphMl:
-            return ReadGraphMl(bytes, warnings);
-        case TFileFormat::Gexf:
-            return ReadGexf(bytes, warnings);
-        case TFileFormat::Dot:
-            return ReadDot(bytes, warnings);
-        case TFileFormat::Csv:
-            return ReadCsv(bytes, warnings);
-        case TFileFormat::Json:
-            return ReadGraphJson(bytes, warnings);
-        case TFileFormat::GraphFile:
-            break;
-    }
-    throw EFormatError("", "a graph file is not read here");
-}
-
 }  // namespace
 
 std::optional<TFileFormat> FormatOfFileName(const std::string& fileName) {
@@ -58,6 +40,18 @@ std::optional<TFileFormat> FormatOfFileName(const std::string& fileName) {
     return std::nullopt;
 }
 
+TGraphDocument DecodeDocument(std::string_view bytes, TFileFormat format, TWarnings& warnings) {
+    switch (format) {
+        case TFileFormat::GraphMl: return ReadGraphMl(bytes, warnings);
+        case TFileFormat::Gexf: return ReadGexf(bytes, warnings);
+        case TFileFormat::Dot: return ReadDot(bytes, warnings);
+        case TFileFormat::Csv: return ReadCsv(bytes, warnings);
+        case TFileFormat::Json: return ReadGraphJson(bytes, warnings);
+        case TFileFormat::GraphFile: break;
+    }
+    throw EFormatError("", "a graph file is not read here");
+}
+
 TGraphDocument ReadDocumentFile(const std::string& fileName, TFileFormat format,
                                 TWarnings& warnings) {
     TMemoryStream file;
@@ -65,7 +59,7 @@ TGraphDocument ReadDocumentFile(const std::string& fileName, TFileFormat format,
     const std::string_view bytes(reinterpret_cast<const char*>(file.Memory()),
                                  static_cast<std::size_t>(file.Size()));
     try {
-        return Decode(bytes, format, warnings);
+        return DecodeDocument(bytes, format, warnings);
     } catch (const EFormatError& e) {
         throw EFormatError(fileName, e.what());
     }

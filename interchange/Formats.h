@@ -22,6 +22,10 @@ std::optional<TFileFormat> FormatOfFileName(const std::string& fileName);
 TGraphDocument ReadDocumentFile(const std::string& fileName, TFileFormat format,
                                 TWarnings& warnings);
 
+/// The graph that bytes hold in format: the readers' EFormatError.
+/// REQUIRES: format is not GraphFile.
+TGraphDocument DecodeDocument(std::string_view bytes, TFileFormat format, TWarnings& warnings);
+
 /// The document's bytes in format; what the format cannot hold is noted in warnings.
 /// REQUIRES: format is not GraphFile.
 std::string EncodeDocument(const TGraphDocument& document, TFileFormat format, TWarnings& warnings);

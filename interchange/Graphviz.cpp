@@ -3,6 +3,7 @@
 #include <graphviz/cgraph.h>
 #include <graphviz/gvc.h>
 
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -46,6 +47,12 @@ TGraphvizUse::TGraphvizUse() : lock_(GraphvizMutex()) {
 GVC_s* TGraphvizUse::Context() {
     static const std::unique_ptr<GVC_t, int (*)(GVC_t*)> context(gvContext(), &gvFreeContext);
     return context.get();
+}
+
+void TGraphvizUse::RestartRandomNumbers() {
+    std::srand(1);  // rand() and random() share their state; 1 is their state at start
+    unsigned short start[3] = {0, 0, 0};  // drand48's state before any seeding
+    seed48(start);
 }
 
 std::string TGraphvizUse::Errors() const {

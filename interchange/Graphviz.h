@@ -20,6 +20,10 @@ public:
     /// The process's one layout context, made on first use with the plugins Graphviz has
     /// installed.
     GVC_s* Context();
+    /// Puts the C library's random number generators, from which Graphviz's engines draw
+    /// their starting places, back in the state a process starts with: a graph then gets
+    /// the same layout every time, the one Graphviz's command line gives it.
+    void RestartRandomNumbers();
     /// The errors Graphviz reported during this use, joined by "; "; empty when none.
     /// Warnings are dropped.
     std::string Errors() const;

@@ -29,7 +29,10 @@ TXmlInput::TXmlInput(std::string_view bytes) : bytes_(bytes) {
         throw EFormatError(LineAt(result.offset),
                            std::string("not well-formed XML (") + result.description() + ")");
     RefuseEntities();
-    if (!Root()) throw EFormatError("", "the document has no root element");
+    // pugixml takes several elements at the top; XML has only one.
+    for (pugi::xml_node n = Root().next_sibling(); n; n = n.next_sibling())
+        if (n.type() == pugi::node_element)
+            throw EFormatError(LineOf(n), "not well-formed XML (a second root element)");
 }
 
 std::string TXmlInput::LineAt(std::ptrdiff_t offset) const {

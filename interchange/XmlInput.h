@@ -13,7 +13,7 @@ public:
     /// Parses bytes (UTF-8, or another encoding the document declares or marks).
     /// EFormatError at "line N": not well-formed XML; a document type that declares an
     /// entity, external or not (entities are never read, so such a document cannot be read
-    /// as its author meant it).
+    /// as its author meant it). REQUIRES: bytes outlive this, for the lines of messages.
     explicit TXmlInput(std::string_view bytes);
 
     /// The document's root element.
