@@ -42,12 +42,18 @@ std::optional<TFileFormat> FormatOfFileName(const std::string& fileName) {
 
 TGraphDocument DecodeDocument(std::string_view bytes, TFileFormat format, TWarnings& warnings) {
     switch (format) {
-        case TFileFormat::GraphMl: return ReadGraphMl(bytes, warnings);
-        case TFileFormat::Gexf: return ReadGexf(bytes, warnings);
-        case TFileFormat::Dot: return ReadDot(bytes, warnings);
-        case TFileFormat::Csv: return ReadCsv(bytes, warnings);
-        case TFileFormat::Json: return ReadGraphJson(bytes, warnings);
-        case TFileFormat::GraphFile: break;
+        case TFileFormat::GraphMl:
+            return ReadGraphMl(bytes, warnings);
+        case TFileFormat::Gexf:
+            return ReadGexf(bytes, warnings);
+        case TFileFormat::Dot:
+            return ReadDot(bytes, warnings);
+        case TFileFormat::Csv:
+            return ReadCsv(bytes, warnings);
+        case TFileFormat::Json:
+            return ReadGraphJson(bytes, warnings);
+        case TFileFormat::GraphFile:
+            break;
     }
     throw EFormatError("", "a graph file is not read here");
 }

@@ -1,8 +1,7 @@
 // Edge lists as spreadsheets, Gephi and NetworkX write them.
-#include "interchange/Csv.h"
-
 #include <gtest/gtest.h>
 
+#include "interchange/Csv.h"
 #include "tests/MessageOf.h"
 #include "tests/interchange/DocumentCompare.h"
 
@@ -54,8 +53,10 @@ TEST(ReadCsv, NetworkxEdgeListWithoutHeader) {
 TEST(ReadCsv, WhereAndWhatIsWrong) {
     EXPECT_EQ(ErrorOf("a,b\na,b,1,2\n"),
               "line 2: 4 fields: a row holds a source, a target and perhaps a weight");
-    EXPECT_EQ(ErrorOf("a\n"), "line 1: 1 field: a row holds a source, a target and perhaps a weight");
-    EXPECT_EQ(ErrorOf("source,target,weight\na,b,1\n\"x\ny,z\n"), "line 3: a quoted field is not closed");
+    EXPECT_EQ(ErrorOf("a\n"),
+              "line 1: 1 field: a row holds a source, a target and perhaps a weight");
+    EXPECT_EQ(ErrorOf("source,target,weight\na,b,1\n\"x\ny,z\n"),
+              "line 3: a quoted field is not closed");
     EXPECT_EQ(ErrorOf("\"a\nb\",c\n\"d\"e,f\n"), "line 3: text after a closing quote");
     EXPECT_EQ(ErrorOf("a,b\n\"c\n\",d,heavy\n"), "line 2: weight \"heavy\" is not a number");
     EXPECT_EQ(ErrorOf("a,b,1e39\n"), "line 1: Floating point overflow");
@@ -68,8 +69,9 @@ TEST(WriteCsv, SaysWhatAnEdgeListCannotHold) {
     document.Edges = {Edge(0, 1, 2.5), Edge(1, 2)};
     TWarnings warnings;
     EXPECT_EQ(WriteCsv(document, warnings), "source,target,weight\r\na,b,2.5\r\nb,a,1\r\n");
-    EXPECT_EQ(warnings.Lines(), (std::vector<std::string>{
-                                    "positions left out: 1 (first: node \"a\")",
-                                    "nodes that share a caption, read back as one: 1 (first: node \"a\")",
-                                    "nodes without edges left out: 1 (first: node \"lonely\")"}));
+    EXPECT_EQ(warnings.Lines(),
+              (std::vector<std::string>{
+                  "positions left out: 1 (first: node \"a\")",
+                  "nodes that share a caption, read back as one: 1 (first: node \"a\")",
+                  "nodes without edges left out: 1 (first: node \"lonely\")"}));
 }

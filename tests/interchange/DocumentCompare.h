@@ -17,7 +17,8 @@ inline void ExpectSameGraph(const TGraphDocument& expected, const TGraphDocument
     for (std::size_t k = 0; k < expected.Edges.size(); ++k) {
         EXPECT_EQ(expected.Edges[k].From, actual.Edges[k].From) << "edge " << k;
         EXPECT_EQ(expected.Edges[k].To, actual.Edges[k].To) << "edge " << k;
-        EXPECT_EQ(expected.Edges[k].Weight.ToBytes(), actual.Edges[k].Weight.ToBytes()) << "edge " << k;
+        EXPECT_EQ(expected.Edges[k].Weight.ToBytes(), actual.Edges[k].Weight.ToBytes())
+            << "edge " << k;
     }
 }
 

@@ -1,13 +1,12 @@
 // DOT read through Graphviz's parser: labels as Graphviz shows them, positions, weights,
 // and files it cannot read or that would take it too deep.
-#include "interchange/Dot.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cmath>
 
 #include "fuzz/MemoryPeak.h"
+#include "interchange/Dot.h"
 #include "tests/MessageOf.h"
 #include "tests/interchange/DocumentCompare.h"
 
@@ -67,7 +66,8 @@ TEST(ReadDot, WhereAndWhatIsWrong) {
 
 TEST(ReadDot, DeepNestingIsRefusedFastInBoundedMemory) {
     const int depth = 100000;
-    const std::string text = "digraph {" + std::string(depth, '{') + "a" + std::string(depth, '}') + "}";
+    const std::string text =
+        "digraph {" + std::string(depth, '{') + "a" + std::string(depth, '}') + "}";
     const auto start = std::chrono::steady_clock::now();
     std::string message;
     const std::size_t peak = MemoryPeakDuring([&] { message = ErrorOf(text); });
@@ -75,7 +75,9 @@ TEST(ReadDot, DeepNestingIsRefusedFastInBoundedMemory) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_LT(peak, 10 * text.size());
     // As deep as allowed is read, in braces and in subgraphs.
-    EXPECT_EQ(Read("digraph {" + std::string(1000, '{') + "a" + std::string(1000, '}') + "}").Nodes.size(), 1u);
+    EXPECT_EQ(Read("digraph {" + std::string(1000, '{') + "a" + std::string(1000, '}') + "}")
+                  .Nodes.size(),
+              1u);
     std::string subgraphs = "digraph {";
     for (int i = 0; i < 999; ++i) subgraphs += "subgraph s" + std::to_string(i) + " {";
     EXPECT_EQ(Read(subgraphs + "a -> b" + std::string(1000, '}')).Edges.size(), 1u);

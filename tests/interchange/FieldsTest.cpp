@@ -65,9 +65,9 @@ TEST(RoundCoordinate, HalvesAwayFromZeroWithinThe32BitRange) {
 
 TEST(Utf8Prefix, StopsAtTheFirstByteOutsideWellFormedUtf8) {
     EXPECT_EQ(Utf8Prefix("a\xC3\xA9\xE2\x82\xAC\xF0\x9D\x84\x9E"), 10u);
-    EXPECT_EQ(Utf8Prefix("ab\xC0\x80"), 2u);          // overlong
-    EXPECT_EQ(Utf8Prefix("a\xED\xA0\x80"), 1u);       // a surrogate
-    EXPECT_EQ(Utf8Prefix("a\xF4\x90\x80\x80"), 1u);   // beyond U+10FFFF
-    EXPECT_EQ(Utf8Prefix("abc\xE2\x82"), 3u);         // cut short
-    EXPECT_EQ(Utf8Prefix("\xE9t\xE9"), 0u);           // Latin-1
+    EXPECT_EQ(Utf8Prefix("ab\xC0\x80"), 2u);         // overlong
+    EXPECT_EQ(Utf8Prefix("a\xED\xA0\x80"), 1u);      // a surrogate
+    EXPECT_EQ(Utf8Prefix("a\xF4\x90\x80\x80"), 1u);  // beyond U+10FFFF
+    EXPECT_EQ(Utf8Prefix("abc\xE2\x82"), 3u);        // cut short
+    EXPECT_EQ(Utf8Prefix("\xE9t\xE9"), 0u);          // Latin-1
 }

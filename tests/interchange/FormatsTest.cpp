@@ -12,9 +12,9 @@ namespace {
 
 // Markup, escapes, quotes, separators, blanks, line breaks and characters of one to
 // four UTF-8 bytes: whatever a writer must escape and a reader must undo.
-const std::vector<std::string> kPieces = {"a", "Z", " ", "&", "&amp;", "<", ">", "\"", "'", ",",
-                                          "\\", "\\N", "\\n", "#", "{", "}", ";", "\n", "\r",
-                                          "\t", "é", "€", "日本", "𝄞", "\u0081", "x y"};
+const std::vector<std::string> kPieces = {
+    "a", "Z", " ", "&", "&amp;", "<",  ">",  "\"", "'", ",",    "\\", "\\N",    "\\n",
+    "#", "{", "}", ";", "\n",    "\r", "\t", "é",  "€", "日本", "𝄞",  "\u0081", "x y"};
 
 std::string RandomCaption(std::mt19937& random) {
     std::string caption;
@@ -25,11 +25,16 @@ std::string RandomCaption(std::mt19937& random) {
 
 Real48 RandomWeight(std::mt19937& random) {
     switch (random() % 5) {
-        case 0: return Real48::FromExtended(static_cast<long double>(random() % 100));
-        case 1: return Real48::FromExtended(std::ldexp(static_cast<long double>(random()), -40));
-        case 2: return Real48::FromExtended(-std::ldexp(static_cast<long double>(random()), 80));
-        case 3: return Real48::FromExtended((static_cast<long double>(random()) - 2e9L) / 7);
-        default: return Real48::FromExtended(std::ldexp(1.0L, static_cast<int>(random() % 254) - 127));
+        case 0:
+            return Real48::FromExtended(static_cast<long double>(random() % 100));
+        case 1:
+            return Real48::FromExtended(std::ldexp(static_cast<long double>(random()), -40));
+        case 2:
+            return Real48::FromExtended(-std::ldexp(static_cast<long double>(random()), 80));
+        case 3:
+            return Real48::FromExtended((static_cast<long double>(random()) - 2e9L) / 7);
+        default:
+            return Real48::FromExtended(std::ldexp(1.0L, static_cast<int>(random() % 254) - 127));
     }
 }
 
@@ -39,7 +44,8 @@ TGraphDocument RandomDocument(std::mt19937& random, bool positions) {
     for (int i = 0; i < nodes; ++i) {
         std::optional<TPosition> at;
         if (positions)
-            at = TPosition{static_cast<std::int32_t>(random()), -static_cast<std::int32_t>(random() % 1000)};
+            at = TPosition{static_cast<std::int32_t>(random()),
+                           -static_cast<std::int32_t>(random() % 1000)};
         document.Nodes.push_back({"id" + std::to_string(i), RandomCaption(random), at});
     }
     const int edges = static_cast<int>(random() % 12);
@@ -80,8 +86,8 @@ TEST(FormatRoundTrip, CsvKeepsEveryEdgeWithItsEndsCaptionsAndWeight) {
         for (std::size_t i = 0; i < document.Nodes.size(); ++i)
             document.Nodes[i].Caption += "#" + std::to_string(i);
         TWarnings warnings;
-        const TGraphDocument back =
-            DecodeDocument(EncodeDocument(document, TFileFormat::Csv, warnings), TFileFormat::Csv, warnings);
+        const TGraphDocument back = DecodeDocument(
+            EncodeDocument(document, TFileFormat::Csv, warnings), TFileFormat::Csv, warnings);
         ASSERT_EQ(back.Edges.size(), document.Edges.size()) << "round " << round;
         for (std::size_t k = 0; k < document.Edges.size(); ++k) {
             const TDocumentEdge& e = document.Edges[k];

@@ -1,8 +1,7 @@
 // GEXF 1.2 and 1.3 read; the writer's output is read back in FormatsTest and by NetworkX.
-#include "interchange/Gexf.h"
-
 #include <gtest/gtest.h>
 
+#include "interchange/Gexf.h"
 #include "tests/MessageOf.h"
 #include "tests/interchange/DocumentCompare.h"
 
@@ -47,7 +46,9 @@ TEST(ReadGexf, LabelsPositionsWeightsAndEdgeKinds) {
 }
 
 TEST(ReadGexf, WhereAndWhatIsWrong) {
-    auto error = [](const std::string& text) { return MessageOf<EFormatError>([&] { Read(text); }); };
+    auto error = [](const std::string& text) {
+        return MessageOf<EFormatError>([&] { Read(text); });
+    };
     EXPECT_EQ(error("<graphml/>"), "line 1: the root element is <graphml>, not <gexf>");
     EXPECT_EQ(error("<gexf>\n<graph><nodes><node id=\"a\">\n<viz:position x=\"1\"/></node></nodes>"
                     "</graph></gexf>"),

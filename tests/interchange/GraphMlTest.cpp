@@ -1,11 +1,10 @@
 // GraphML as NetworkX, Gephi and yEd write it, read and refused.
-#include "interchange/GraphMl.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 #include "fuzz/MemoryPeak.h"
+#include "interchange/GraphMl.h"
 #include "tests/MessageOf.h"
 #include "tests/interchange/DocumentCompare.h"
 
@@ -124,22 +123,27 @@ TEST(ReadGraphMl, DataByAttributeNameWithDefaultsAndUndirectedEdges) {
     expected.Nodes = {Node("", TPosition{2, -3}), Node("  "), Node("c")};
     expected.Edges = {Edge(0, 1, 2.5), Edge(1, 0, 2.5), Edge(2, 2, 4), Edge(1, 2, 1e-3L)};
     ExpectSameGraph(expected, document);
-    EXPECT_EQ(warnings.Lines(), std::vector<std::string>{"hyperedges left out: 1 (first: line 14)"});
+    EXPECT_EQ(warnings.Lines(),
+              std::vector<std::string>{"hyperedges left out: 1 (first: line 14)"});
 }
 
 TEST(ReadGraphMl, WhereAndWhatIsWrong) {
-    const std::string head = "<graphml><key id=\"w\" for=\"edge\" attr.name=\"weight\"/>\n<graph>\n";
+    const std::string head =
+        "<graphml><key id=\"w\" for=\"edge\" attr.name=\"weight\"/>\n<graph>\n";
     EXPECT_EQ(ErrorOf("<gexf/>"), "line 1: the root element is <gexf>, not <graphml>");
     EXPECT_EQ(ErrorOf("<graphml>\n<key id=\"a\"/>\n</graphml>"),
               "line 1: there is no <graph> in <graphml>");
-    EXPECT_EQ(ErrorOf(head + "<node id=\"a\"/>\n<node/></graph></graphml>"), "line 4: a node has no id");
+    EXPECT_EQ(ErrorOf(head + "<node id=\"a\"/>\n<node/></graph></graphml>"),
+              "line 4: a node has no id");
     EXPECT_EQ(ErrorOf(head + "<node id=\"a\"/>\n<node id=\"a\"/></graph></graphml>"),
               "line 4: node \"a\" appears twice");
-    EXPECT_EQ(ErrorOf(head + "<edge source=\"a\" target=\"z\"/>\n<node id=\"a\"/></graph></graphml>"),
-              "line 3: edge \"a\" -> \"z\": no node \"z\"");
-    EXPECT_EQ(ErrorOf(head + "<node id=\"a\"/>\n<edge source=\"a\" target=\"a\"><data key=\"w\">heavy"
-                             "</data></edge></graph></graphml>"),
-              "line 4, edge \"a\" -> \"a\": weight \"heavy\" is not a number");
+    EXPECT_EQ(
+        ErrorOf(head + "<edge source=\"a\" target=\"z\"/>\n<node id=\"a\"/></graph></graphml>"),
+        "line 3: edge \"a\" -> \"z\": no node \"z\"");
+    EXPECT_EQ(
+        ErrorOf(head + "<node id=\"a\"/>\n<edge source=\"a\" target=\"a\"><data key=\"w\">heavy"
+                       "</data></edge></graph></graphml>"),
+        "line 4, edge \"a\" -> \"a\": weight \"heavy\" is not a number");
     EXPECT_EQ(ErrorOf(head + "<node id=\"a\">\n</graph></graphml>"),
               "line 4: not well-formed XML (Start-end tags mismatch)");
     EXPECT_EQ(ErrorOf("<graphml><key id=\"l\" for=\"node\" attr.name=\"label\"/><graph>\n"
@@ -167,13 +171,16 @@ TEST(WriteGraphMl, KeysOfNetworkxAndGephiAndCharactersXmlCannotHold) {
     document.Edges = {Edge(0, 1, 0.5)};
     TWarnings warnings;
     const std::string text = WriteGraphMl(document, warnings);
-    EXPECT_NE(text.find("<key id=\"label\" for=\"node\" attr.name=\"label\" attr.type=\"string\"/>"),
-              std::string::npos);
-    EXPECT_NE(text.find("<node id=\"n1\"><data key=\"label\">a?&lt;b&gt;</data><data key=\"x\">1</data>"
-                        "<data key=\"y\">-2</data></node>"),
-              std::string::npos);
-    EXPECT_NE(text.find("<edge id=\"e1\" source=\"n1\" target=\"n2\"><data key=\"weight\">0.5</data>"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find("<key id=\"label\" for=\"node\" attr.name=\"label\" attr.type=\"string\"/>"),
+        std::string::npos);
+    EXPECT_NE(
+        text.find("<node id=\"n1\"><data key=\"label\">a?&lt;b&gt;</data><data key=\"x\">1</data>"
+                  "<data key=\"y\">-2</data></node>"),
+        std::string::npos);
+    EXPECT_NE(
+        text.find("<edge id=\"e1\" source=\"n1\" target=\"n2\"><data key=\"weight\">0.5</data>"),
+        std::string::npos);
     EXPECT_EQ(warnings.Lines(), std::vector<std::string>{
                                     "characters that XML cannot hold written as \"?\": 1 (first: "
                                     "node \"a?<b>\")"});

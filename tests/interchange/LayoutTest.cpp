@@ -1,11 +1,10 @@
 // Graphviz's engines through the library: positions fitted into the view.
-#include "interchange/Layout.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "interchange/Dot.h"
+#include "interchange/Layout.h"
 #include "tests/interchange/DocumentCompare.h"
 
 namespace {
@@ -29,10 +28,12 @@ TEST(LayOut, EveryEngineFitsTheNodesIntoTheBoxLessItsMargin) {
         SCOPED_TRACE(name);
         const std::vector<TPosition> positions = LayOut(document, *LayoutEngineNamed(name), kBox);
         ASSERT_EQ(positions.size(), document.Nodes.size());
-        const auto [left, right] = std::minmax_element(positions.begin(), positions.end(),
-            [](const TPosition& a, const TPosition& b) { return a.X < b.X; });
-        const auto [top, bottom] = std::minmax_element(positions.begin(), positions.end(),
-            [](const TPosition& a, const TPosition& b) { return a.Y < b.Y; });
+        const auto [left, right] =
+            std::minmax_element(positions.begin(), positions.end(),
+                                [](const TPosition& a, const TPosition& b) { return a.X < b.X; });
+        const auto [top, bottom] =
+            std::minmax_element(positions.begin(), positions.end(),
+                                [](const TPosition& a, const TPosition& b) { return a.Y < b.Y; });
         EXPECT_GE(left->X, 20);
         EXPECT_LE(right->X, 475);
         EXPECT_GE(top->Y, 20);

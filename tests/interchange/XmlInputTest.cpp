@@ -1,13 +1,12 @@
 // Hostile XML: entities are never expanded or fetched, a document that declares one is
 // refused, and deep nesting costs neither the call stack nor more memory than its size.
-#include "interchange/XmlInput.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 #include "fuzz/MemoryPeak.h"
 #include "interchange/Document.h"
+#include "interchange/XmlInput.h"
 #include "tests/MessageOf.h"
 
 namespace {
