@@ -8,9 +8,11 @@ void TDocumentBuilder::AddNode(std::string id, std::string caption,
 }
 
 int TDocumentBuilder::NodeNamed(const std::string& id) {
-    const auto [at, added] = places_.emplace(id, static_cast<int>(document_.Nodes.size()));
-    if (added) document_.Nodes.push_back({id, id, std::nullopt});
-    return at->second;
+    if (const auto found = places_.find(id); found != places_.end()) return found->second;
+    const int place = static_cast<int>(document_.Nodes.size());
+    places_.emplace(id, place);
+    document_.Nodes.push_back({id, id, std::nullopt});
+    return place;
 }
 
 void TDocumentBuilder::AddEdge(std::string from, std::string to, Real48 weight, bool directed,

@@ -1,6 +1,7 @@
 #include "interchange/Fields.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -38,11 +39,69 @@ long DecimalOrder(std::string_view number) {
 
 std::string Quoted(std::string_view text) { return QuotedName(std::string(text)); }
 
+/// The common case at speed: at most 19 significant digits and a power of ten of at most
+/// 27 either way. The digits are then exact in a long double's 64 bits and so is the power
+/// of ten (5^27 < 2^64): one multiplication or division rounds once, to the value that
+/// reading the text in extended precision gives. None otherwise, and for what is no plain
+/// decimal number.
+std::optional<long double> FastDecimal(std::string_view text) {
+    static constexpr std::array<long double, 28> kPowers = [] {
+        std::array<long double, 28> powers{};
+        long double power = 1;
+        for (long double& p : powers) p = power, power *= 10;
+        return powers;
+    }();
+    std::size_t i = 0;
+    const bool negative = text[0] == '-';
+    if (negative) ++i;
+    std::uint64_t digits = 0;
+    int significant = 0, scale = 0;
+    bool point = false, any = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '.' && !point) {
+            point = true;
+        } else if (IsDigit(c)) {
+            any = true;
+            if (digits == 0 && c == '0') {
+                if (point) --scale;
+                continue;
+            }
+            if (++significant > 19) return std::nullopt;
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            if (point) --scale;
+        } else {
+            break;
+        }
+    }
+    if (!any) return std::nullopt;
+    if (i < text.size()) {
+        if ((text[i] != 'e' && text[i] != 'E') || i + 1 == text.size()) return std::nullopt;
+        std::size_t k = i + 1;
+        const bool down = text[k] == '-';
+        if (text[k] == '-' || text[k] == '+') ++k;
+        if (k == text.size() || text.size() - k > 3) return std::nullopt;
+        int exponent = 0;
+        for (; k < text.size(); ++k) {
+            if (!IsDigit(text[k])) return std::nullopt;
+            exponent = exponent * 10 + (text[k] - '0');
+        }
+        scale += down ? -exponent : exponent;
+    }
+    if (scale < -27 || scale > 27) return std::nullopt;
+    const long double magnitude = static_cast<long double>(digits);
+    const long double value = scale >= 0 ? magnitude * kPowers[static_cast<std::size_t>(scale)]
+                                         : magnitude / kPowers[static_cast<std::size_t>(-scale)];
+    return negative ? -value : value;
+}
+
 }  // namespace
 
 std::optional<long double> ParseNumber(std::string_view text) {
     text = Trimmed(text);
     if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    if (const std::optional<long double> fast = FastDecimal(text)) return fast;
     long double value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);

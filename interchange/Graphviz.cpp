@@ -5,6 +5,19 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <string_view>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define GRAPHVIZ_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define GRAPHVIZ_UNDER_ASAN 1
+#endif
+#endif
+#ifdef GRAPHVIZ_UNDER_ASAN
+#include <sanitizer/lsan_interface.h>
+#endif
 
 namespace {
 
@@ -45,14 +58,32 @@ TGraphvizUse::TGraphvizUse() : lock_(GraphvizMutex()) {
 }
 
 GVC_s* TGraphvizUse::Context() {
-    static const std::unique_ptr<GVC_t, int (*)(GVC_t*)> context(gvContext(), &gvFreeContext);
+    static const std::unique_ptr<GVC_t, int (*)(GVC_t*)> context(
+        [] {
+#ifdef GRAPHVIZ_UNDER_ASAN
+            // Graphviz keeps the text of its plugin configuration for the life of the
+            // process, where its plugins point into it, with no pointer the leak checker
+            // sees: not a leak of ours, and the only thing hidden from it.
+            const __lsan::ScopedDisabler keptForGood;
+#endif
+            return gvContext();
+        }(),
+        &gvFreeContext);
     return context.get();
 }
 
-void TGraphvizUse::RestartRandomNumbers() {
+int TGraphvizUse::LayOut(Agraph_s* graph, const char* engine) {
+    GVC_t* context = Context();
     std::srand(1);  // rand() and random() share their state; 1 is their state at start
     unsigned short start[3] = {0, 0, 0};  // drand48's state before any seeding
     seed48(start);
+#ifdef GRAPHVIZ_UNDER_ASAN
+    // Graphviz's dot engine loses the edges it makes to break a graph's cycles: a leak of
+    // Graphviz's, not ours, kept from the leak checker. Every other engine is checked.
+    std::optional<__lsan::ScopedDisabler> dotLeaks;
+    if (std::string_view(engine) == "dot") dotLeaks.emplace();
+#endif
+    return gvLayout(context, graph, engine);
 }
 
 std::string TGraphvizUse::Errors() const {

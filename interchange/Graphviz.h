@@ -7,6 +7,7 @@
 #include <string>
 
 struct GVC_s;
+struct Agraph_s;
 
 /// Graphviz held for one caller, for as long as this lives.
 class TGraphvizUse {
@@ -20,10 +21,11 @@ public:
     /// The process's one layout context, made on first use with the plugins Graphviz has
     /// installed.
     GVC_s* Context();
-    /// Puts the C library's random number generators, from which Graphviz's engines draw
-    /// their starting places, back in the state a process starts with: a graph then gets
-    /// the same layout every time, the one Graphviz's command line gives it.
-    void RestartRandomNumbers();
+    /// gvLayout of graph by the engine of that name, in Context(), from the C library's
+    /// random number generators in the state a process starts with, from which the
+    /// engines draw their starting places: a graph gets the same layout every time, the
+    /// one Graphviz's command line gives it. Graphviz's status: 0 on success.
+    int LayOut(Agraph_s* graph, const char* engine);
     /// The errors Graphviz reported during this use, joined by "; "; empty when none.
     /// Warnings are dropped.
     std::string Errors() const;

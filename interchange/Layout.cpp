@@ -103,8 +103,7 @@ std::vector<TPosition> LayOut(const TGraphDocument& document, TLayoutEngine engi
     std::vector<Agnode_t*> nodes;
     TGraphHandle graph = LayoutGraph(document, nodes);
     GVC_t* context = graphviz.Context();
-    graphviz.RestartRandomNumbers();
-    if (gvLayout(context, graph.get(), LayoutEngineName(engine)) != 0) {
+    if (graphviz.LayOut(graph.get(), LayoutEngineName(engine)) != 0) {
         const std::string errors = graphviz.Errors();
         throw ELayoutError(errors.empty() ? std::string("the layout failed") : errors);
     }

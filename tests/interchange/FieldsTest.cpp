@@ -2,6 +2,7 @@
 // reads back as the stored weight.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <random>
 
@@ -19,6 +20,27 @@ TEST(ParseNumber, DecimalTextAroundBlanksAndBeyondTheRange) {
     EXPECT_EQ(ParseNumber("0.0000001e-4940"), 0.0L);
     for (const char* none : {"", " ", "abc", "1.2.3", "--1", "+-1", "1e", "0x10", "1,5", "2 3"})
         EXPECT_EQ(ParseNumber(none), std::nullopt) << none;
+}
+
+TEST(ParseNumber, ReadsEveryDecimalAsTheLibrarysExtendedReadingDoes) {
+    const unsigned seed = 1605;
+    std::mt19937 random(seed);
+    const char digits[] = "0123456789";
+    for (int i = 0; i < 200000; ++i) {
+        std::string text = random() % 4 == 0 ? "-" : "";
+        const int length = 1 + static_cast<int>(random() % 24);
+        const int point = static_cast<int>(random() % (length + 2));
+        for (int k = 0; k < length; ++k) {
+            if (k == point) text += '.';
+            text += digits[random() % (k < 3 ? 2 : 10)];  // leading and trailing zeros too
+        }
+        if (random() % 2) text += "e" + std::to_string(static_cast<int>(random() % 80) - 40);
+        long double expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        const std::optional<long double> read = ParseNumber(text);
+        ASSERT_TRUE(read.has_value()) << text;
+        ASSERT_EQ(*read, expected) << "seed " << seed << ": " << text;
+    }
 }
 
 TEST(ReadWeight, NarrowsAsATypedWeightIsNarrowed) {
