@@ -1,6 +1,7 @@
 #include "interchange/Csv.h"
 
 #include <algorithm>
+#include <deque>
 #include <unordered_set>
 #include <vector>
 
@@ -11,67 +12,78 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-/// Splits the input into rows of fields, one row at a time.
+/// Splits the input into rows of fields, one row at a time. A field is a view of the
+/// input, or, for a quoted field with quotes doubled inside, of its text undoubled.
 class TCsvRows {
 public:
     explicit TCsvRows(std::string_view bytes) : bytes_(bytes) {}
 
-    /// The next row's fields, or false at the end. EFormatError for a broken quote.
-    bool Next(std::vector<std::string>& fields);
+    /// The next row's fields, valid until the next call, or false at the end.
+    /// EFormatError for a broken quote.
+    bool Next(std::vector<std::string_view>& fields);
     /// The line on which the row last returned begins.
     std::size_t Line() const { return rowLine_; }
 
 private:
-    void QuotedField(std::string& field);
+    bool EndsRowAt(std::size_t at) const {
+        return bytes_[at] == '\n' ||
+               (bytes_[at] == '\r' && at + 1 < bytes_.size() && bytes_[at + 1] == '\n');
+    }
+    std::string_view PlainField();
+    std::string_view QuotedField();
 
     std::string_view bytes_;
     std::size_t at_ = 0;
     std::size_t line_ = 1;
     std::size_t rowLine_ = 1;
+    std::deque<std::string> undoubled_;  // a deque: adding one moves none of the others
 };
 
-bool TCsvRows::Next(std::vector<std::string>& fields) {
+bool TCsvRows::Next(std::vector<std::string_view>& fields) {
     fields.clear();
+    undoubled_.clear();
     if (at_ >= bytes_.size()) return false;
     rowLine_ = line_;
-    fields.emplace_back();
-    while (at_ < bytes_.size()) {
-        const char c = bytes_[at_++];
-        if (c == ',') {
-            fields.emplace_back();
-        } else if (c == '\n') {
-            ++line_;
-            break;
-        } else if (c == '\r' && at_ < bytes_.size() && bytes_[at_] == '\n') {
-            continue;  // the line feed ends the row
-        } else if (c == '"' && fields.back().empty()) {
-            QuotedField(fields.back());
-        } else {
-            fields.back() += c;
+    while (true) {
+        fields.push_back(at_ < bytes_.size() && bytes_[at_] == '"' ? QuotedField() : PlainField());
+        if (at_ >= bytes_.size()) return true;
+        if (bytes_[at_] == ',') {
+            ++at_;
+            continue;
         }
+        at_ += bytes_[at_] == '\r' ? 2 : 1;  // the row's end
+        ++line_;
+        return true;
     }
-    return true;
 }
 
-void TCsvRows::QuotedField(std::string& field) {
+std::string_view TCsvRows::PlainField() {
+    const std::size_t start = at_;
+    while (at_ < bytes_.size() && bytes_[at_] != ',' && !EndsRowAt(at_)) ++at_;
+    return bytes_.substr(start, at_ - start);
+}
+
+std::string_view TCsvRows::QuotedField() {
     const std::size_t opened = line_;
+    const std::size_t start = ++at_;
+    std::string* undoubled = nullptr;
     while (true) {
-        if (at_ >= bytes_.size())
+        const std::size_t quote = bytes_.find('"', at_);
+        if (quote == std::string_view::npos)
             throw EFormatError("line " + std::to_string(opened), "a quoted field is not closed");
-        const char c = bytes_[at_++];
-        if (c == '\n') ++line_;
-        if (c != '"') {
-            field += c;
-        } else if (at_ < bytes_.size() && bytes_[at_] == '"') {
-            field += '"';
-            ++at_;
-        } else {
-            break;
-        }
+        line_ += static_cast<std::size_t>(
+            std::count(bytes_.begin() + static_cast<std::ptrdiff_t>(at_),
+                       bytes_.begin() + static_cast<std::ptrdiff_t>(quote), '\n'));
+        const bool doubled = quote + 1 < bytes_.size() && bytes_[quote + 1] == '"';
+        if (doubled && undoubled == nullptr) undoubled = &undoubled_.emplace_back();
+        if (undoubled != nullptr) undoubled->append(bytes_.substr(at_, quote + doubled - at_));
+        at_ = quote + 1 + doubled;
+        if (!doubled) break;
     }
-    const bool ends = at_ >= bytes_.size() || bytes_[at_] == ',' || bytes_[at_] == '\n' ||
-                      (bytes_[at_] == '\r' && at_ + 1 < bytes_.size() && bytes_[at_ + 1] == '\n');
-    if (!ends) throw EFormatError("line " + std::to_string(line_), "text after a closing quote");
+    if (at_ < bytes_.size() && bytes_[at_] != ',' && !EndsRowAt(at_))
+        throw EFormatError("line " + std::to_string(line_), "text after a closing quote");
+    return undoubled != nullptr ? std::string_view(*undoubled)
+                                : bytes_.substr(start, at_ - 1 - start);
 }
 
 bool SameWord(std::string_view a, std::string_view b) {
@@ -87,12 +99,11 @@ struct TColumns {
     bool header = false;
 };
 
-TColumns ColumnsOf(const std::vector<std::string>& first) {
+TColumns ColumnsOf(const std::vector<std::string_view>& first) {
     TColumns columns;
     auto find = [&](std::string_view name) {
-        const auto at = std::find_if(first.begin(), first.end(), [&](const std::string& field) {
-            return SameWord(field, name);
-        });
+        const auto at = std::find_if(first.begin(), first.end(),
+                                     [&](std::string_view field) { return SameWord(field, name); });
         return at == first.end() ? TColumns::kNone : static_cast<std::size_t>(at - first.begin());
     };
     if (find("source") == TColumns::kNone || find("target") == TColumns::kNone) return columns;
@@ -109,7 +120,7 @@ void CheckEncoding(std::string_view bytes) {
     throw EFormatError(LineText(static_cast<std::size_t>(line)), "the text is not UTF-8");
 }
 
-bool IsEmptyRow(const std::vector<std::string>& fields) {
+bool IsEmptyRow(const std::vector<std::string_view>& fields) {
     return fields.size() == 1 && fields[0].empty();
 }
 
@@ -121,7 +132,7 @@ TGraphDocument ReadCsv(std::string_view bytes, TWarnings& /*warnings*/) {
     TCsvRows rows(bytes);
     TDocumentBuilder builder(
         [](TDocumentBuilder::TPlace line) { return LineText(static_cast<std::size_t>(line)); });
-    std::vector<std::string> fields;
+    std::vector<std::string_view> fields;
     std::optional<TColumns> columns;
     const Real48 one = Real48::FromExtended(1.0L);
     while (rows.Next(fields)) {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 #include "interchange/Document.h"
@@ -24,7 +24,7 @@ public:
     void AddNode(std::string id, std::string caption, std::optional<TPosition> position,
                  TPlace place);
     /// The node of that id, appended first (with the id as caption) when there is none.
-    int NodeNamed(const std::string& id);
+    int NodeNamed(std::string_view id);
     /// An edge from the node of id from to the node of id to, or, when not directed, one
     /// each way (one for a loop). The ends are looked up by Finish.
     void AddEdge(std::string from, std::string to, Real48 weight, bool directed, TPlace place);
@@ -44,9 +44,23 @@ private:
         TPlace place;
     };
     int EndOf(const TPendingEdge& edge, const std::string& id) const;
+    /// The place of the node of that id, or -1; slot is where the search for it ended.
+    int Find(std::string_view id, std::size_t hash, std::size_t& slot) const;
+    void Insert(std::size_t slot, std::size_t hash, int place, std::string_view id);
 
     TPlaceText placeText_;
     TGraphDocument document_;
-    std::unordered_map<std::string, int> places_;
+    // The nodes by id: open addressing, so that each of the millions of look-ups of a
+    // large edge list touches one slot, not a chain of heap nodes and then the string. A
+    // slot holds the id's hash, its node's place (-1 when free) and a short id itself; a
+    // longer one is compared where its node holds it.
+    static constexpr std::size_t kShortId = 19;
+    struct TSlot {
+        std::size_t hash = 0;
+        int place = -1;
+        std::uint8_t length = 0;  // of a short id; kShortId + 1 for a longer one
+        char id[kShortId] = {};
+    };
+    std::vector<TSlot> slots_;
     std::vector<TPendingEdge> pending_;
 };

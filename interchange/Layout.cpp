@@ -1,7 +1,6 @@
 #include "interchange/Layout.h"
 
 #include <graphviz/gvc.h>
-#include <stdio.h>
 
 #include <algorithm>
 #include <array>
@@ -32,13 +31,17 @@ char* Text(const char* literal) { return const_cast<char*>(literal); }
 /// The document's nodes as small circles of a fixed size without labels, so that no font
 /// is measured and nothing but the graph's shape decides where they go; its edges as
 /// they are, loops and parallel edges too.
+// The attributes every node is laid out with, for the library and for the command line.
+constexpr std::array<std::pair<const char*, const char*>, 5> kNodeLook{{{"label", ""},
+                                                                        {"shape", "circle"},
+                                                                        {"fixedsize", "true"},
+                                                                        {"width", "0.3"},
+                                                                        {"height", "0.3"}}};
+
 TGraphHandle LayoutGraph(const TGraphDocument& document, std::vector<Agnode_t*>& nodes) {
     TGraphHandle graph(agopen(Text("layout"), Agdirected, nullptr), &agclose);
-    agattr(graph.get(), AGNODE, Text("label"), Text(""));
-    agattr(graph.get(), AGNODE, Text("shape"), Text("circle"));
-    agattr(graph.get(), AGNODE, Text("fixedsize"), Text("true"));
-    agattr(graph.get(), AGNODE, Text("width"), Text("0.3"));
-    agattr(graph.get(), AGNODE, Text("height"), Text("0.3"));
+    for (const auto& [name, value] : kNodeLook)
+        agattr(graph.get(), AGNODE, Text(name), Text(value));
     nodes.clear();
     nodes.reserve(document.Nodes.size());
     for (std::size_t i = 0; i < document.Nodes.size(); ++i) {
@@ -117,16 +120,17 @@ std::vector<TPosition> LayOut(const TGraphDocument& document, TLayoutEngine engi
 }
 
 std::string LayoutGraphDot(const TGraphDocument& document) {
-    TGraphvizUse graphviz;
-    std::vector<Agnode_t*> nodes;
-    TGraphHandle graph = LayoutGraph(document, nodes);
-    char* text = nullptr;
-    std::size_t size = 0;
-    FILE* stream = open_memstream(&text, &size);
-    if (stream == nullptr) throw ELayoutError("Out of memory");
-    agwrite(graph.get(), stream);
-    std::fclose(stream);
-    std::string dot(text, size);
-    std::free(text);
-    return dot;
+    // Written here rather than by Graphviz, which leaves out a default it takes to be its
+    // own: the empty label would then be the node's name.
+    std::string dot = "digraph layout {\n    node [";
+    for (const auto& [name, value] : kNodeLook)
+        dot +=
+            std::string(name) + "=\"" + value + "\"" + (name == kNodeLook.back().first ? "" : ", ");
+    dot += "];\n";
+    for (std::size_t i = 1; i <= document.Nodes.size(); ++i)
+        dot += "    " + std::to_string(i) + ";\n";
+    for (const TDocumentEdge& edge : document.Edges)
+        dot +=
+            "    " + std::to_string(edge.From + 1) + " -> " + std::to_string(edge.To + 1) + ";\n";
+    return dot + "}\n";
 }

@@ -42,5 +42,6 @@ class ELayoutError : public Exception {
 std::vector<TPosition> LayOut(const TGraphDocument& document, TLayoutEngine engine, TLayoutBox box);
 
 /// The graph that LayOut gives Graphviz, in DOT, so that Graphviz's command line can lay
-/// out the very same one.
+/// out the very same one: the same nodes in the same order, the same edges, the same
+/// attributes.
 std::string LayoutGraphDot(const TGraphDocument& document);
