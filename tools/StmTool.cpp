@@ -15,6 +15,7 @@
 #include "editor/WeightText.h"
 #include "graph/ObjGraph.h"
 #include "persistence/ObjStream.h"
+#include "tools/ConvertCommand.h"
 #include "values/CodePage.h"
 
 namespace {
@@ -25,12 +26,13 @@ constexpr const char* kUsage =
     "                                   (positions from 1) as JSON\n"
     "       stmtool new FILE            write the graph given as JSON on standard input,\n"
     "                                   in the form show prints, to FILE\n"
-    "       stmtool dot FILE            print the graph in FILE as a Graphviz digraph\n";
-
-/// The command line or the JSON given is not what the tool takes.
-class EUsage : public std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
+    "       stmtool dot FILE            print the graph in FILE as a Graphviz digraph\n"
+    "       stmtool convert IN OUT [--layout ENGINE] [--strict]\n"
+    "                                   write the graph in IN to OUT, each in the format of\n"
+    "                                   its extension: .stm .graphml .gexf .dot .gv .csv\n"
+    "                                   .json; ENGINE (neato sfdp dot circo twopi) places\n"
+    "                                   the nodes, by default only when some have no\n"
+    "                                   position; --strict: fail rather than lose anything\n";
 
 // Floats are kept as long double so that a number beyond the double range still reads,
 // and then becomes what it is as a double: infinite, which narrowing refuses.
@@ -255,7 +257,8 @@ void CheckArgumentCount(const std::vector<std::string>& args, std::size_t count)
     if (args.size() != count) throw EUsage("wrong number of arguments for " + args[0]);
 }
 
-void RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out) {
+void RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                std::ostream& err) {
     if (args.empty()) throw EUsage("no command given");
     const std::string& command = args[0];
     if (command == "show") {
@@ -273,6 +276,8 @@ void RunCommand(const std::vector<std::string>& args, std::istream& in, std::ost
     } else if (command == "dot") {
         CheckArgumentCount(args, 2);
         DrawGraph(*LoadGraph(args[1]), out);
+    } else if (command == "convert") {
+        RunConvert(args, err);
     } else {
         throw EUsage("unknown command \"" + command + "\"");
     }
@@ -287,7 +292,7 @@ int RunStmTool(const std::vector<std::string>& args, std::istream& in, std::ostr
         return kExitOk;
     }
     try {
-        RunCommand(args, in, out);
+        RunCommand(args, in, out, err);
     } catch (const EUsage& e) {
         err << "stmtool: " << e.what() << "\n" << kUsage;
         return kExitUsage;
