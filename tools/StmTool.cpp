@@ -12,6 +12,8 @@
 #include <stdexcept>
 
 #include "editor/GraphPoint.h"
+#include "tools/AnalysisCommands.h"
+#include "tools/CommandLine.h"
 #include "editor/WeightText.h"
 #include "graph/ObjGraph.h"
 #include "persistence/ObjStream.h"
@@ -25,12 +27,19 @@ constexpr const char* kUsage =
     "                                   (positions from 1) as JSON\n"
     "       stmtool new FILE            write the graph given as JSON on standard input,\n"
     "                                   in the form show prints, to FILE\n"
-    "       stmtool dot FILE            print the graph in FILE as a Graphviz digraph\n";
-
-/// The command line or the JSON given is not what the tool takes.
-class EUsage : public std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
+    "       stmtool dot FILE            print the graph in FILE as a Graphviz digraph\n"
+    "       stmtool paths FILE FROM TO [--k K]\n"
+    "                                   the K cheapest loopless paths (default 1)\n"
+    "       stmtool distances FILE [--from N]\n"
+    "                                   the distances from node N, or between all pairs\n"
+    "       stmtool components FILE [--strong]\n"
+    "                                   the weakly (or strongly) connected components\n"
+    "       stmtool order FILE          the smallest topological order, or a cycle\n"
+    "       stmtool tree FILE           a minimum spanning forest, edges taken undirected\n"
+    "       stmtool flow FILE SOURCE SINK\n"
+    "                                   the maximum flow, weights as capacities, and its cut\n"
+    "       stmtool stats FILE          counts, degrees, components and the diameter\n"
+    "                                   (all of these print JSON; nodes by position from 1)\n";
 
 // Floats are kept as long double so that a number beyond the double range still reads,
 // and then becomes what it is as a double: infinite, which narrowing refuses.
@@ -221,29 +230,6 @@ std::unique_ptr<TMathGraph> BuildGraph(const TJson& document) {
 // ----------------------------------------------------------------------------
 // Commands
 
-/// Loads the file as the editor's File, Load does.
-std::unique_ptr<TMathGraph> LoadGraph(const std::string& fileName) {
-    std::unique_ptr<TObject> object(LoadObjectFromFile(fileName, true));
-    auto* graph = As<TMathGraph>(object.get());  // on EInvalidCast the object goes with it
-    object.release();
-    return std::unique_ptr<TMathGraph>(graph);
-}
-
-/// A node position from the command line. One that does not fit an int is out of range
-/// all the same: it becomes 0, which no node has.
-int PositionArgument(const std::string& text) {
-    int position = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), position);
-    if (end != text.data() + text.size() || text.empty() ||
-        (error != std::errc() && error != std::errc::result_out_of_range))
-        throw EUsage("\"" + text + "\" is not a node position");
-    return error == std::errc() ? position : 0;
-}
-
-void CheckArgumentCount(const std::vector<std::string>& args, std::size_t count) {
-    if (args.size() != count) throw EUsage("wrong number of arguments for " + args[0]);
-}
-
 void RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out) {
     if (args.empty()) throw EUsage("no command given");
     const std::string& command = args[0];
@@ -262,6 +248,8 @@ void RunCommand(const std::vector<std::string>& args, std::istream& in, std::ost
     } else if (command == "dot") {
         CheckArgumentCount(args, 2);
         DrawGraph(*LoadGraph(args[1]), out);
+    } else if (IsAnalysisCommand(command)) {
+        RunAnalysisCommand(args, out);
     } else {
         throw EUsage("unknown command \"" + command + "\"");
     }
