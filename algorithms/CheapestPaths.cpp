@@ -75,9 +75,10 @@ private:
         bans_.push_back(v);
     }
 
+    // Loops are never part of a loopless path, whatever they weigh.
     double Weight(const TSnapshotArc& arc) const {
-        const TSnapshotVertex v = boost::target(arc, graph_);
-        if (banned_[v] || (bannedNext_[v] && boost::source(arc, graph_) == spur_)) return kInfinity;
+        const TSnapshotVertex u = boost::source(arc, graph_), v = boost::target(arc, graph_);
+        if (u == v || banned_[v] || (bannedNext_[v] && u == spur_)) return kInfinity;
         return graph_[arc].weight;
     }
 
