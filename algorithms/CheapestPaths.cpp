@@ -1,6 +1,7 @@
 #include "algorithms/CheapestPaths.h"
 
 #include <boost/graph/dijkstra_shortest_paths.hpp>
+#include <cassert>
 #include <limits>
 #include <set>
 
@@ -208,7 +209,9 @@ private:
         walked[static_cast<std::size_t>(i)] = 1;
         while (taken_[static_cast<std::size_t>(i)] != target_) {
             if (equalEnds_) MarkReaching(walked);
-            const TTightArc& step = tight_[static_cast<std::size_t>(NextArc(i, walked))];
+            const int next = NextArc(i, walked);
+            assert(next >= 0);  // i reaches the target without the vertices walked
+            const TTightArc& step = tight_[static_cast<std::size_t>(next)];
             i = step.to;
             walked[static_cast<std::size_t>(i)] = 1;
             route.nodes.push_back(taken_[static_cast<std::size_t>(i)]);
