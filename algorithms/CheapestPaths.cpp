@@ -3,6 +3,7 @@
 #include <boost/graph/dijkstra_shortest_paths.hpp>
 #include <cassert>
 #include <limits>
+#include <optional>
 #include <set>
 
 #include "algorithms/SnapshotMaps.h"
@@ -26,11 +27,25 @@ struct TRoute {
 
 struct TSettled {};  // every vertex as near as the target has been taken
 
-/// A tight edge: one that lies on a cheapest way, between vertices that the search took.
-struct TTightArc {
-    int from;  // indices into the taken vertices
-    int to;
-    TSnapshotArc arc;
+/// The in-edges of every vertex, as the graph's out-edges seen from their ends.
+class TIncoming {
+public:
+    explicit TIncoming(const TSnapshotGraph& graph) : start_(boost::num_vertices(graph) + 1, 0) {
+        for (const TSnapshotArc& arc : boost::make_iterator_range(boost::edges(graph)))
+            ++start_[boost::target(arc, graph) + 1];
+        for (std::size_t v = 1; v < start_.size(); ++v) start_[v] += start_[v - 1];
+        arcs_.resize(start_.back());
+        std::vector<std::uint32_t> next(start_.begin(), start_.end() - 1);
+        for (const TSnapshotArc& arc : boost::make_iterator_range(boost::edges(graph)))
+            arcs_[next[boost::target(arc, graph)]++] = arc;
+    }
+    auto Of(TSnapshotVertex v) const {
+        return boost::make_iterator_range(arcs_.begin() + start_[v], arcs_.begin() + start_[v + 1]);
+    }
+
+private:
+    std::vector<std::uint32_t> start_;
+    std::vector<TSnapshotArc> arcs_;
 };
 
 /// The searches from one spur node after another towards one target, in Yen's algorithm.
@@ -39,18 +54,21 @@ class TSpurSearch {
 public:
     TSpurSearch(const TSnapshotGraph& graph, TSnapshotVertex target, TWorkMeter& meter)
         : graph_(graph),
+          incoming_(graph),
           target_(target),
           meter_(meter),
           distance_(boost::num_vertices(graph), kInfinity),
           color_(boost::num_vertices(graph), boost::white_color),
-          local_(boost::num_vertices(graph), -1),
+          taken_(boost::num_vertices(graph), 0),
+          reaches_(boost::num_vertices(graph), 0),
+          walked_(boost::num_vertices(graph), 0),
           banned_(boost::num_vertices(graph), 0),
           bannedNext_(boost::num_vertices(graph), 0) {}
 
     /// Bans stay until Unban: the root's vertices and, from the spur, the next vertices
     /// of the paths already found with the same root.
-    void Ban(TSnapshotVertex v) { Mark(banned_, v); }
-    void BanNext(TSnapshotVertex v) { Mark(bannedNext_, v); }
+    void Ban(TSnapshotVertex v) { Mark(banned_, bans_, v); }
+    void BanNext(TSnapshotVertex v) { Mark(bannedNext_, bans_, v); }
     void Unban() {
         for (TSnapshotVertex v : bans_) banned_[v] = bannedNext_[v] = 0;
         bans_.clear();
@@ -70,10 +88,15 @@ public:
 
 private:
     using TMark = std::vector<char>;
+    using TList = std::vector<TSnapshotVertex>;
 
-    void Mark(TMark& marks, TSnapshotVertex v) {
+    static void Mark(TMark& marks, TList& list, TSnapshotVertex v) {
         marks[v] = 1;
-        bans_.push_back(v);
+        list.push_back(v);
+    }
+    static void Clear(TMark& marks, TList& list) {
+        for (TSnapshotVertex v : list) marks[v] = 0;
+        list.clear();
     }
 
     // Loops are never part of a loopless path, whatever they weigh.
@@ -81,6 +104,12 @@ private:
         const TSnapshotVertex u = boost::source(arc, graph_), v = boost::target(arc, graph_);
         if (u == v || banned_[v] || (bannedNext_[v] && u == spur_)) return kInfinity;
         return graph_[arc].weight;
+    }
+
+    /// On a cheapest way: between vertices the search took, the sum exactly the distance.
+    bool Tight(const TSnapshotArc& arc) const {
+        const TSnapshotVertex u = boost::source(arc, graph_), v = boost::target(arc, graph_);
+        return taken_[u] && taken_[v] && distance_[u] + Weight(arc) == distance_[v];
     }
 
     class TVisitor : public boost::default_dijkstra_visitor {
@@ -101,8 +130,7 @@ private:
         const double d = distance_[u];
         if (d == kInfinity || (reached_ && d > targetDistance_)) throw TSettled();
         if (u == target_) reached_ = true, targetDistance_ = d;
-        local_[u] = static_cast<int>(taken_.size());
-        taken_.push_back(u);
+        Mark(taken_, takenList_, u);
         meter_.Step();
     }
 
@@ -123,119 +151,82 @@ private:
 
     void Reset() {
         for (TSnapshotVertex v : touched_) distance_[v] = kInfinity, color_[v] = boost::white_color;
-        for (TSnapshotVertex v : taken_) local_[v] = -1;
         touched_.clear();
-        taken_.clear();
-        tight_.clear();
+        Clear(taken_, takenList_);
+        Clear(reaches_, reachList_);
+        Clear(walked_, walkList_);
     }
 
-    // The tight edges out of each taken vertex, grouped by it, in slot order.
-    void CollectTight() {
-        tightStart_.assign(taken_.size() + 1, 0);
-        equalEnds_ = false;
-        for (std::size_t i = 0; i < taken_.size(); ++i) {
-            const TSnapshotVertex u = taken_[i];
-            for (const TSnapshotArc& arc : boost::make_iterator_range(boost::out_edges(u, graph_))) {
-                const TSnapshotVertex v = boost::target(arc, graph_);
-                if (v == u || local_[v] < 0) continue;
-                if (distance_[u] + Weight(arc) != distance_[v]) continue;
-                tight_.push_back({static_cast<int>(i), local_[v], arc});
+    // Marks the vertices that reach the target by tight edges without passing a walked
+    // one, searching back from the target. Notes whether a tight edge joins two vertices
+    // at the same distance (weights of 0): such edges can close rings.
+    void MarkReaching() {
+        Clear(reaches_, reachList_);
+        Mark(reaches_, reachList_, target_);
+        for (std::size_t next = 0; next < reachList_.size(); ++next) {
+            const TSnapshotVertex v = reachList_[next];
+            for (const TSnapshotArc& arc : incoming_.Of(v)) {
+                const TSnapshotVertex u = boost::source(arc, graph_);
+                if (reaches_[u] || walked_[u] || !Tight(arc)) continue;
                 equalEnds_ = equalEnds_ || distance_[u] == distance_[v];
-            }
-            tightStart_[i + 1] = static_cast<int>(tight_.size());
-        }
-        IndexIncoming();
-    }
-
-    void IndexIncoming() {
-        incomingStart_.assign(taken_.size() + 1, 0);
-        for (const TTightArc& t : tight_) ++incomingStart_[static_cast<std::size_t>(t.to) + 1];
-        for (std::size_t i = 0; i < taken_.size(); ++i) incomingStart_[i + 1] += incomingStart_[i];
-        incoming_.resize(tight_.size());
-        std::vector<int> next(incomingStart_.begin(), incomingStart_.end() - 1);
-        for (std::size_t k = 0; k < tight_.size(); ++k)
-            incoming_[static_cast<std::size_t>(next[static_cast<std::size_t>(tight_[k].to)]++)] =
-                static_cast<int>(k);
-    }
-
-    // Which taken vertices reach the target by tight edges without passing a blocked one.
-    void MarkReaching(const TMark& blocked) {
-        reaches_.assign(taken_.size(), 0);
-        std::vector<int> stack{local_[target_]};
-        reaches_[static_cast<std::size_t>(stack.back())] = 1;
-        while (!stack.empty()) {
-            const auto v = static_cast<std::size_t>(stack.back());
-            stack.pop_back();
-            for (int k = incomingStart_[v]; k < incomingStart_[v + 1]; ++k) {
-                const auto u = static_cast<std::size_t>(tight_[static_cast<std::size_t>(
-                                                              incoming_[static_cast<std::size_t>(k)])]
-                                                            .from);
-                if (reaches_[u] || blocked[u]) continue;
-                reaches_[u] = 1;
-                stack.push_back(static_cast<int>(u));
+                Mark(reaches_, reachList_, u);
             }
         }
     }
 
-    // The next step from local vertex i: the tight edge to the smallest vertex that still
-    // reaches the target, and of parallel ones the lightest, then the earliest. -1: none.
-    int NextArc(int i, const TMark& walked) const {
-        int best = -1;
-        for (int k = tightStart_[static_cast<std::size_t>(i)];
-             k < tightStart_[static_cast<std::size_t>(i) + 1]; ++k) {
-            const TTightArc& t = tight_[static_cast<std::size_t>(k)];
-            const auto to = static_cast<std::size_t>(t.to);
-            if (!reaches_[to] || walked[to]) continue;
-            if (best < 0 || Before(t, tight_[static_cast<std::size_t>(best)])) best = k;
+    // The next step from u: the tight edge to the smallest vertex that still reaches the
+    // target, and of parallel ones the lightest, then the earliest.
+    std::optional<TSnapshotArc> NextArc(TSnapshotVertex u) const {
+        std::optional<TSnapshotArc> best;
+        for (const TSnapshotArc& arc : boost::make_iterator_range(boost::out_edges(u, graph_))) {
+            const TSnapshotVertex v = boost::target(arc, graph_);
+            if (!reaches_[v] || walked_[v] || !Tight(arc)) continue;
+            if (!best || Before(arc, *best)) best = arc;
         }
         return best;
     }
 
-    bool Before(const TTightArc& a, const TTightArc& b) const {
-        if (a.to != b.to) return taken_[static_cast<std::size_t>(a.to)] < taken_[static_cast<std::size_t>(b.to)];
-        const TSnapshotEdge& x = graph_[a.arc];
-        const TSnapshotEdge& y = graph_[b.arc];
-        return x.weight != y.weight ? x.weight < y.weight : x.edge < y.edge;
+    bool Before(const TSnapshotArc& a, const TSnapshotArc& b) const {
+        const TSnapshotVertex x = boost::target(a, graph_), y = boost::target(b, graph_);
+        if (x != y) return x < y;
+        const TSnapshotEdge& p = graph_[a];
+        const TSnapshotEdge& q = graph_[b];
+        return p.weight != q.weight ? p.weight < q.weight : p.edge < q.edge;
     }
 
-    // From the spur to the target, smallest vertex first at every step. When tight edges
-    // join vertices at the same distance (weights of 0) they can close rings, and which
-    // vertices still reach the target depends on those already walked.
+    // From the spur to the target, smallest vertex first at every step. Without rings of
+    // tight edges every step goes farther, and the vertices that reach the target stay
+    // those found at the start; with them, which do depends on those already walked.
     void Walk(TRoute& route) {
-        CollectTight();
-        TMark walked(taken_.size(), 0);
-        MarkReaching(walked);
-        int i = local_[spur_];
-        walked[static_cast<std::size_t>(i)] = 1;
-        while (taken_[static_cast<std::size_t>(i)] != target_) {
-            if (equalEnds_) MarkReaching(walked);
-            const int next = NextArc(i, walked);
-            assert(next >= 0);  // i reaches the target without the vertices walked
-            const TTightArc& step = tight_[static_cast<std::size_t>(next)];
-            i = step.to;
-            walked[static_cast<std::size_t>(i)] = 1;
-            route.nodes.push_back(taken_[static_cast<std::size_t>(i)]);
-            route.edges.push_back(graph_[step.arc].edge);
-            route.costs.push_back(distance_[taken_[static_cast<std::size_t>(i)]]);
+        equalEnds_ = false;
+        MarkReaching();
+        TSnapshotVertex u = spur_;
+        Mark(walked_, walkList_, u);
+        while (u != target_) {
+            if (equalEnds_) MarkReaching();
+            const std::optional<TSnapshotArc> step = NextArc(u);
+            assert(step);  // u reaches the target without the vertices walked
+            u = boost::target(*step, graph_);
+            Mark(walked_, walkList_, u);
+            route.nodes.push_back(u);
+            route.edges.push_back(graph_[*step].edge);
+            route.costs.push_back(distance_[u]);
         }
         route.cost = route.costs.back();
     }
 
     const TSnapshotGraph& graph_;
+    const TIncoming incoming_;
     const TSnapshotVertex target_;
     TWorkMeter& meter_;
     TSnapshotVertex spur_ = 0;
     bool reached_ = false;
     double targetDistance_ = kInfinity;
+    bool equalEnds_ = false;
     std::vector<double> distance_;
     std::vector<boost::default_color_type> color_;
-    std::vector<int> local_;  // index into taken_, -1 for a vertex not taken
-    TMark banned_, bannedNext_;
-    std::vector<TSnapshotVertex> bans_, touched_, taken_;
-    std::vector<TTightArc> tight_;
-    std::vector<int> tightStart_, incomingStart_, incoming_;
-    TMark reaches_;
-    bool equalEnds_ = false;
+    TMark taken_, reaches_, walked_, banned_, bannedNext_;
+    TList takenList_, reachList_, walkList_, bans_, touched_;
 };
 
 TRoute Root(const TRoute& path, std::size_t spurIndex) {
