@@ -1,10 +1,15 @@
 #include "algorithms/GraphSnapshot.h"
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include <algorithm>
 #include <bit>
-#include <boost/iterator/counting_iterator.hpp>
-#include <boost/iterator/transform_iterator.hpp>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <new>
 
 namespace {
 
@@ -14,7 +19,9 @@ class TPositionTable {
 public:
     explicit TPositionTable(std::size_t count)
         : bits_(std::max(4, static_cast<int>(std::bit_width(count + count / 2)))),
-          slots_(std::size_t{1} << bits_, TSlot{nullptr, 0}) {}
+          slots_(Allocate(std::size_t{1} << bits_)) {
+        std::uninitialized_fill_n(slots_.get(), Size(), TSlot{nullptr, 0});
+    }
 
     /// Keeps the first position given for a node.
     void Insert(const TGraphNode* node, int position) {
@@ -36,14 +43,31 @@ private:
         const TGraphNode* node;
         int position;
     };
-    std::size_t Mask() const { return slots_.size() - 1; }
+    struct TFree {
+        void operator()(TSlot* slots) const { std::free(slots); }
+    };
+    static constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+    // In huge pages where the system gives them: the look-ups land at random, and with
+    // small pages almost each of them would also miss the address cache.
+    static std::unique_ptr<TSlot[], TFree> Allocate(std::size_t count) {
+        const std::size_t bytes = (count * sizeof(TSlot) + kHugePage - 1) / kHugePage * kHugePage;
+        void* block = std::aligned_alloc(kHugePage, bytes);
+        if (block == nullptr) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+        madvise(block, bytes, MADV_HUGEPAGE);  // only advice: without, small pages serve
+#endif
+        return std::unique_ptr<TSlot[], TFree>(static_cast<TSlot*>(block));
+    }
+    std::size_t Size() const { return std::size_t{1} << bits_; }
+    std::size_t Mask() const { return Size() - 1; }
     std::size_t Home(const TGraphNode* node) const {
         const auto key = reinterpret_cast<std::uintptr_t>(node) >> 4;
         return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits_));
     }
 
     int bits_;
-    std::vector<TSlot> slots_;
+    std::unique_ptr<TSlot[], TFree> slots_;
 };
 
 // How many edges ahead the ends' table slots are asked for.
@@ -58,19 +82,22 @@ TGraphSnapshot::TGraphSnapshot(TMathGraph& graph) {
     TPositionTable positions(nodes_.size());
     for (std::size_t i = 0; i < nodes_.size(); ++i)
         positions.Insert(nodes_[i], static_cast<int>(i) + 1);
-    const int count = graph.Edges->Count();
+    const TEdgeList& edges = *graph.Edges;
+    const int count = edges.Count();
     liveEdges_.resize(static_cast<std::size_t>(count));
-    for (int k = 0; k < count; ++k) liveEdges_[static_cast<std::size_t>(k)] = graph.Edges->Get(k);
     edges_.resize(liveEdges_.size());
-    for (std::size_t k = 0; k < liveEdges_.size(); ++k) {
-        if (k + kLookAhead < liveEdges_.size()) {
-            positions.Prefetch(liveEdges_[k + kLookAhead]->FromNode);
-            positions.Prefetch(liveEdges_[k + kLookAhead]->ToNode);
+    for (int k = 0; k < count; ++k) {
+        if (k + static_cast<int>(kLookAhead) < count) {
+            const TGraphEdge* ahead = edges.Get(k + static_cast<int>(kLookAhead));
+            positions.Prefetch(ahead->FromNode);
+            positions.Prefetch(ahead->ToNode);
         }
-        const TGraphEdge& edge = *liveEdges_[k];
-        edges_[k] = {positions.Find(edge.FromNode), positions.Find(edge.ToNode),
-                     edge.Weight.ToDouble()};
-        if (edges_[k].from == 0 || edges_[k].to == 0) throw EInvalidIndex();
+        TGraphEdge* edge = edges.Get(k);
+        const auto place = static_cast<std::size_t>(k);
+        liveEdges_[place] = edge;
+        edges_[place] = {positions.Find(edge->FromNode), positions.Find(edge->ToNode),
+                         edge->Weight.ToDouble()};
+        if (edges_[place].from == 0 || edges_[place].to == 0) throw EInvalidIndex();
     }
     BuildGraph();
 }
@@ -83,20 +110,48 @@ TGraphSnapshot::TGraphSnapshot(int nodeCount, const std::vector<TPlainEdge>& edg
     BuildGraph();
 }
 
+namespace {
+
+/// An edge on its way into the graph's arrays.
+struct TSorting {
+    std::uint32_t from;
+    std::uint32_t to;
+    TSnapshotEdge edge;
+};
+
+// Vertices per bucket in the first round of the sort below: a bucket's edges then fit in
+// the cache, where the second round's scattered writes stay.
+constexpr int kBucketShift = 10;
+
+}  // namespace
+
+// A counting sort by start vertex in two rounds, both stable, so that each vertex's
+// out-edges keep the order of Edges: the first appends each edge to the bucket of its
+// start, a write stream per bucket; the second puts each bucket's edges in their places.
+// One round straight to the final places would miss the cache on almost every edge.
 void TGraphSnapshot::BuildGraph() {
-    using TEnds = std::pair<std::uint32_t, std::uint32_t>;
-    const auto ends = [](const TPlainEdge& e) {
-        return TEnds(static_cast<std::uint32_t>(e.from - 1), static_cast<std::uint32_t>(e.to - 1));
-    };
-    const auto property = [this](int k) {
-        return TSnapshotEdge{edges_[static_cast<std::size_t>(k)].weight, k};
-    };
-    // Boost's counting sort is stable: each vertex's out-edges keep the order of Edges.
-    graph_ = TSnapshotGraph(boost::edges_are_unsorted_multi_pass,
-                            boost::make_transform_iterator(edges_.cbegin(), ends),
-                            boost::make_transform_iterator(edges_.cend(), ends),
-                            boost::make_transform_iterator(boost::counting_iterator<int>(0), property),
-                            static_cast<std::uint32_t>(nodeCount_));
+    const auto n = static_cast<std::size_t>(nodeCount_);
+    std::vector<std::uint32_t> start(n + 1, 0);
+    for (const TPlainEdge& e : edges_) ++start[static_cast<std::size_t>(e.from)];
+    for (std::size_t v = 0; v < n; ++v) start[v + 1] += start[v];
+    std::vector<std::uint32_t> bucketNext;
+    for (std::size_t v = 0; v < n; v += std::size_t{1} << kBucketShift) bucketNext.push_back(start[v]);
+    std::vector<TSorting> bucketed(edges_.size());
+    for (std::size_t k = 0; k < edges_.size(); ++k) {
+        const TPlainEdge& e = edges_[k];
+        const auto from = static_cast<std::uint32_t>(e.from - 1);
+        bucketed[bucketNext[from >> kBucketShift]++] = {
+            from, static_cast<std::uint32_t>(e.to - 1), {e.weight, static_cast<int>(k)}};
+    }
+    std::vector<std::uint32_t> sources(edges_.size()), targets(edges_.size());
+    std::vector<TSnapshotEdge> properties(edges_.size());
+    for (const TSorting& e : bucketed) {
+        const std::uint32_t place = start[e.from]++;
+        sources[place] = e.from, targets[place] = e.to, properties[place] = e.edge;
+    }
+    // Already in order: Boost only checks that and takes the arrays over.
+    graph_ = TSnapshotGraph(boost::construct_inplace_from_sources_and_targets, sources, targets,
+                            properties, static_cast<std::uint32_t>(n));
 }
 
 bool TGraphSnapshot::HasNegativeWeight(bool countLoops) const {

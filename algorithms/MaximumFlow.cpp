@@ -17,37 +17,38 @@ using TFlowGraph =
                                        boost::no_property, std::uint32_t, std::uint32_t>;
 using TFlowEdge = boost::graph_traits<TFlowGraph>::edge_descriptor;
 
-/// Every edge that is not a loop with its reverse of capacity 0, sorted by start vertex
-/// so that an arc's place in the sorted list is its index in the graph.
+/// Every edge that is not a loop with its reverse of capacity 0: each vertex's edges
+/// first, in the order of Edges, then the reverses of the edges that end there.
 struct TFlowNetwork {
     TFlowGraph graph;
     std::vector<TFlowEdge> reverse;  // by arc index
 };
 
-TFlowNetwork BuildNetwork(const TGraphSnapshot& snapshot) {
-    const std::size_t n = static_cast<std::size_t>(snapshot.NodeCount());
-    std::vector<std::uint32_t> start(n + 1, 0);
-    for (const TPlainEdge& e : snapshot.Edges())
-        if (e.from != e.to) ++start[static_cast<std::size_t>(e.from)], ++start[static_cast<std::size_t>(e.to)];
-    for (std::size_t v = 0; v < n; ++v) start[v + 1] += start[v];
-    const std::size_t arcs = start[n];
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> ends(arcs);
-    std::vector<TFlowArc> properties(arcs);
-    std::vector<std::uint32_t> twin(arcs);  // the place of each arc's reverse
-    for (std::size_t k = 0; k < snapshot.Edges().size(); ++k) {
-        const TPlainEdge& e = snapshot.Edges()[k];
-        if (e.from == e.to) continue;
-        const auto u = static_cast<std::uint32_t>(e.from - 1), v = static_cast<std::uint32_t>(e.to - 1);
-        const std::uint32_t a = start[u]++, b = start[v]++;
-        ends[a] = {u, v}, ends[b] = {v, u};
-        properties[a] = {e.weight, static_cast<int>(k)}, properties[b] = {0.0, -1};
-        twin[a] = b, twin[b] = a;
+TFlowNetwork BuildNetwork(const TSnapshotGraph& snapshot) {
+    const std::size_t n = boost::num_vertices(snapshot);
+    std::vector<std::uint32_t> start(n + 1, 0), reverseStart(n, 0);
+    for (const TSnapshotArc& arc : boost::make_iterator_range(boost::edges(snapshot))) {
+        const TSnapshotVertex u = boost::source(arc, snapshot), v = boost::target(arc, snapshot);
+        if (u != v) ++start[u + 1], ++start[v + 1], ++reverseStart[v];
     }
-    TFlowNetwork network{TFlowGraph(boost::edges_are_sorted, ends.begin(), ends.end(),
-                                    properties.begin(), static_cast<std::uint32_t>(n)),
-                         std::vector<TFlowEdge>(arcs)};
-    for (std::size_t a = 0; a < arcs; ++a) network.reverse[a] = TFlowEdge(ends[twin[a]].first, twin[a]);
-    return network;
+    for (std::size_t v = 0; v < n; ++v) start[v + 1] += start[v];
+    for (std::size_t v = 0; v < n; ++v) reverseStart[v] = start[v + 1] - reverseStart[v];
+    const std::size_t arcs = start[n];
+    std::vector<std::uint32_t> sources(arcs), targets(arcs);
+    std::vector<TFlowArc> properties(arcs);
+    std::vector<TFlowEdge> reverse(arcs);
+    for (const TSnapshotArc& arc : boost::make_iterator_range(boost::edges(snapshot))) {
+        const TSnapshotVertex u = boost::source(arc, snapshot), v = boost::target(arc, snapshot);
+        if (u == v) continue;
+        const std::uint32_t f = start[u]++, r = reverseStart[v]++;
+        sources[f] = u, targets[f] = v, properties[f] = {snapshot[arc].weight, snapshot[arc].edge};
+        sources[r] = v, targets[r] = u, properties[r] = {0.0, -1};
+        reverse[f] = TFlowEdge(v, r), reverse[r] = TFlowEdge(u, f);
+    }
+    // Already in order: Boost only checks that and takes the arrays over.
+    return {TFlowGraph(boost::construct_inplace_from_sources_and_targets, sources, targets,
+                       properties, static_cast<std::uint32_t>(n)),
+            std::move(reverse)};
 }
 
 /// The vertices that source reaches through arcs with capacity to spare.
@@ -82,7 +83,7 @@ void CheckFlowEnds(const TGraphSnapshot& snapshot, int source, int sink) {
 TMaximumFlow MaximumFlow(const TGraphSnapshot& snapshot, int source, int sink,
                          const TRunControl& control) {
     CheckFlowEnds(snapshot, source, sink);
-    const TFlowNetwork network = BuildNetwork(snapshot);
+    const TFlowNetwork network = BuildNetwork(snapshot.Graph());
     const TFlowGraph& graph = network.graph;
     const std::size_t n = boost::num_vertices(graph);
     const auto index = boost::get(boost::edge_index, graph);
@@ -103,12 +104,12 @@ TMaximumFlow MaximumFlow(const TGraphSnapshot& snapshot, int source, int sink,
         boost::make_iterator_property_map(distance.begin(), byVertex), byVertex,
         VertexOf(source), VertexOf(sink));
     const std::vector<char> side = SourceSide(graph, VertexOf(source), residual);
-    for (std::size_t v = 0; v < n; ++v)
-        if (side[v]) flow.sourceSide.push_back(static_cast<int>(v) + 1);
-    for (std::size_t k = 0; k < snapshot.Edges().size(); ++k) {
-        const TPlainEdge& e = snapshot.Edges()[k];
-        if (e.from != e.to && side[static_cast<std::size_t>(e.from - 1)] && !side[static_cast<std::size_t>(e.to - 1)])
-            flow.cutEdges.push_back(static_cast<int>(k));
+    const auto onSide = [&side](int position) { return side[static_cast<std::size_t>(position - 1)] != 0; };
+    for (int p = 1; p <= snapshot.NodeCount(); ++p)
+        if (onSide(p)) flow.sourceSide.push_back(p);
+    for (int k = 0; k < snapshot.EdgeCount(); ++k) {
+        const TPlainEdge& e = snapshot.Edge(k);
+        if (e.from != e.to && onSide(e.from) && !onSide(e.to)) flow.cutEdges.push_back(k);
     }
     return flow;
 }
