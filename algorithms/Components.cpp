@@ -29,9 +29,9 @@ TComponentMap StrongComponentMap(const TGraphSnapshot& snapshot, const TRunContr
     std::vector<int> component(n);
     std::vector<std::uint32_t> discovered(n), root(n);
     // Each vertex's discovery time is written once: the search's cancellation point.
-    boost::strong_components(graph, ByVertex(component),
-                             boost::discover_time_map(Metered(ByVertex(discovered), meter))
-                                 .root_map(ByVertex(root)));
+    boost::strong_components(
+        graph, ByVertex(component),
+        boost::discover_time_map(Metered(ByVertex(discovered), meter)).root_map(ByVertex(root)));
     return Renumbered(std::move(component));
 }
 
@@ -44,7 +44,8 @@ TComponentMap WeakComponentMap(const TGraphSnapshot& snapshot, const TRunControl
                               boost::make_iterator_property_map(parent.begin(), byIndex));
     for (std::size_t v = 0; v < n; ++v) sets.make_set(v);
     for (const TPlainEdge& edge : snapshot.Edges()) {
-        sets.union_set(static_cast<std::size_t>(edge.from - 1), static_cast<std::size_t>(edge.to - 1));
+        sets.union_set(static_cast<std::size_t>(edge.from - 1),
+                       static_cast<std::size_t>(edge.to - 1));
         meter.Step();
     }
     std::vector<int> component(n);

@@ -20,7 +20,7 @@ std::string CycleText(const std::vector<int>& cycle) {
 /// The state of one Dijkstra run, kept by vertex.
 struct TTree {
     std::vector<double> distance;
-    std::vector<int> previousEdge;   // place in Edges, -1
+    std::vector<int> previousEdge;  // place in Edges, -1
     std::vector<std::uint32_t> previousVertex;
     std::vector<TSnapshotVertex> order;  // the vertices in the order they were taken
 
@@ -78,7 +78,8 @@ public:
             queued_[u] = 0;
             for (const TSnapshotArc& arc : boost::make_iterator_range(boost::out_edges(u, graph_)))
                 Relax(u, arc);
-            if (head > queue_.size() / 2) queue_.erase(queue_.begin(), queue_.begin() + static_cast<long>(head)), head = 0;
+            if (head > queue_.size() / 2)
+                queue_.erase(queue_.begin(), queue_.begin() + static_cast<long>(head)), head = 0;
         }
         return std::move(tree_);
     }
@@ -181,7 +182,8 @@ std::vector<std::vector<double>> AllDistances(const TGraphSnapshot& snapshot,
     std::vector<std::vector<double>> rows(n);
     if (!snapshot.HasNegativeWeight(true)) {
         for (std::size_t s = 0; s < n; ++s)
-            rows[s] = Dijkstra(graph, static_cast<TSnapshotVertex>(s), WeightMap(graph), meter).distance;
+            rows[s] =
+                Dijkstra(graph, static_cast<TSnapshotVertex>(s), WeightMap(graph), meter).distance;
         return rows;
     }
     // Johnson: a potential from every vertex at once makes every weight non-negative.

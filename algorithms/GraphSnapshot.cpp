@@ -135,7 +135,8 @@ void TGraphSnapshot::BuildGraph() {
     for (const TPlainEdge& e : edges_) ++start[static_cast<std::size_t>(e.from)];
     for (std::size_t v = 0; v < n; ++v) start[v + 1] += start[v];
     std::vector<std::uint32_t> bucketNext;
-    for (std::size_t v = 0; v < n; v += std::size_t{1} << kBucketShift) bucketNext.push_back(start[v]);
+    for (std::size_t v = 0; v < n; v += std::size_t{1} << kBucketShift)
+        bucketNext.push_back(start[v]);
     std::vector<TSorting> bucketed(edges_.size());
     for (std::size_t k = 0; k < edges_.size(); ++k) {
         const TPlainEdge& e = edges_[k];

@@ -10,7 +10,8 @@ namespace {
 TDegrees Degrees(const TGraphSnapshot& snapshot) {
     std::vector<int> degree(static_cast<std::size_t>(snapshot.NodeCount()), 0);
     for (const TPlainEdge& e : snapshot.Edges())
-        ++degree[static_cast<std::size_t>(e.from - 1)], ++degree[static_cast<std::size_t>(e.to - 1)];
+        ++degree[static_cast<std::size_t>(e.from - 1)],
+            ++degree[static_cast<std::size_t>(e.to - 1)];
     const auto [min, max] = std::minmax_element(degree.begin(), degree.end());
     return {*min, *max, 2.0 * snapshot.EdgeCount() / snapshot.NodeCount()};
 }
@@ -18,19 +19,22 @@ TDegrees Degrees(const TGraphSnapshot& snapshot) {
 /// The nodes of the largest component, of equal ones the first.
 std::vector<int> LargestComponent(const TComponentMap& map) {
     const TComponents lists = ComponentLists(map);
-    const auto largest = std::max_element(lists.begin(), lists.end(), [](const auto& a, const auto& b) {
-        return a.size() < b.size();  // max_element keeps the first of equals
-    });
+    const auto largest =
+        std::max_element(lists.begin(), lists.end(), [](const auto& a, const auto& b) {
+            return a.size() < b.size();  // max_element keeps the first of equals
+        });
     return *largest;
 }
 
 /// The snapshot of the subgraph on nodes (ascending positions), renumbered 1 up.
 TGraphSnapshot Subgraph(const TGraphSnapshot& snapshot, const std::vector<int>& nodes) {
     std::vector<int> place(static_cast<std::size_t>(snapshot.NodeCount()) + 1, 0);
-    for (std::size_t i = 0; i < nodes.size(); ++i) place[static_cast<std::size_t>(nodes[i])] = static_cast<int>(i) + 1;
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        place[static_cast<std::size_t>(nodes[i])] = static_cast<int>(i) + 1;
     std::vector<TPlainEdge> edges;
     for (const TPlainEdge& e : snapshot.Edges()) {
-        const int from = place[static_cast<std::size_t>(e.from)], to = place[static_cast<std::size_t>(e.to)];
+        const int from = place[static_cast<std::size_t>(e.from)],
+                  to = place[static_cast<std::size_t>(e.to)];
         if (from != 0 && to != 0) edges.push_back({from, to, e.weight});
     }
     return TGraphSnapshot(static_cast<int>(nodes.size()), edges);
@@ -61,7 +65,8 @@ TGraphStats GraphStats(const TGraphSnapshot& snapshot, const TRunControl& contro
     stats.nodes = snapshot.NodeCount();
     stats.edges = snapshot.EdgeCount();
     if (stats.nodes >= 2)
-        stats.density = static_cast<double>(stats.edges) / (static_cast<double>(stats.nodes) * (stats.nodes - 1));
+        stats.density = static_cast<double>(stats.edges) /
+                        (static_cast<double>(stats.nodes) * (stats.nodes - 1));
     stats.weakComponents = WeakComponentMap(snapshot, control).count;
     const TComponentMap strong = StrongComponentMap(snapshot, control);
     stats.strongComponents = strong.count;

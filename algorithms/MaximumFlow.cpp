@@ -101,10 +101,12 @@ TMaximumFlow MaximumFlow(const TGraphSnapshot& snapshot, int source, int sink,
         boost::make_iterator_property_map(network.reverse.begin(), index),
         boost::make_iterator_property_map(predecessor.begin(), byVertex),
         boost::make_iterator_property_map(color.begin(), byVertex),
-        boost::make_iterator_property_map(distance.begin(), byVertex), byVertex,
-        VertexOf(source), VertexOf(sink));
+        boost::make_iterator_property_map(distance.begin(), byVertex), byVertex, VertexOf(source),
+        VertexOf(sink));
     const std::vector<char> side = SourceSide(graph, VertexOf(source), residual);
-    const auto onSide = [&side](int position) { return side[static_cast<std::size_t>(position - 1)] != 0; };
+    const auto onSide = [&side](int position) {
+        return side[static_cast<std::size_t>(position - 1)] != 0;
+    };
     for (int p = 1; p <= snapshot.NodeCount(); ++p)
         if (onSide(p)) flow.sourceSide.push_back(p);
     for (int k = 0; k < snapshot.EdgeCount(); ++k) {

@@ -19,7 +19,7 @@ public:
 /// REQUIRES: the flag outlives the call; progress is safe to call from the algorithm's
 /// thread.
 struct TRunControl {
-    const std::atomic<bool>* cancel = nullptr;   // none: never stopped
+    const std::atomic<bool>* cancel = nullptr;      // none: never stopped
     std::function<void(double fraction)> progress;  // the share done, from 0 to 1
 };
 

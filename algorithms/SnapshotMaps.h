@@ -44,7 +44,9 @@ public:
 
     TMeteredMap(Map map, TWorkMeter& meter) : map_(map), meter_(&meter) {}
 
-    friend value_type get(const TMeteredMap& m, const key_type& key) { return boost::get(m.map_, key); }
+    friend value_type get(const TMeteredMap& m, const key_type& key) {
+        return boost::get(m.map_, key);
+    }
     friend void put(const TMeteredMap& m, const key_type& key, const value_type& value) {
         m.meter_->Step();
         boost::put(m.map_, key, value);

@@ -40,11 +40,12 @@ TSpanningForest MinimumSpanningForest(const TGraphSnapshot& snapshot, const TRun
         });
     TSpanningForest forest;
     std::vector<std::uint32_t> rank(boost::num_vertices(graph)), parent(boost::num_vertices(graph));
-    boost::kruskal_minimum_spanning_tree(graph, TForestOutput(graph, forest.edges),
-                                         boost::weight_map(key)
-                                             .rank_map(ByVertex(rank))
-                                             .predecessor_map(ByVertex(parent))
-                                             .vertex_index_map(boost::get(boost::vertex_index, graph)));
+    boost::kruskal_minimum_spanning_tree(
+        graph, TForestOutput(graph, forest.edges),
+        boost::weight_map(key)
+            .rank_map(ByVertex(rank))
+            .predecessor_map(ByVertex(parent))
+            .vertex_index_map(boost::get(boost::vertex_index, graph)));
     for (int k : forest.edges) forest.weight += snapshot.Edge(k).weight;
     return forest;
 }

@@ -72,7 +72,8 @@ std::vector<int> ShortestCycle(const TSnapshotGraph& graph, TSnapshotVertex star
         const std::vector<TSnapshotVertex> next = Successors(graph, u, component);
         if (std::binary_search(next.begin(), next.end(), start)) {
             std::vector<int> cycle{PositionOfVertex(start)};
-            for (TSnapshotVertex v = u; v != start; v = parent[v]) cycle.push_back(PositionOfVertex(v));
+            for (TSnapshotVertex v = u; v != start; v = parent[v])
+                cycle.push_back(PositionOfVertex(v));
             cycle.push_back(PositionOfVertex(start));
             std::reverse(cycle.begin() + 1, cycle.end() - 1);
             return cycle;

@@ -112,7 +112,8 @@ TNetwork MakeNetwork(const TRandomEdges& edges) {
     }
     TNetwork network{TCsr(boost::edges_are_sorted, ends.begin(), ends.end(), capacity.begin(), n),
                      std::vector<TCsrEdge>(arcs)};
-    for (std::size_t a = 0; a < arcs; ++a) network.reverse[a] = TCsrEdge(ends[twin[a]].first, twin[a]);
+    for (std::size_t a = 0; a < arcs; ++a)
+        network.reverse[a] = TCsrEdge(ends[twin[a]].first, twin[a]);
     return network;
 }
 
@@ -123,8 +124,11 @@ struct TReached {};
 class TBoostYen {
 public:
     TBoostYen(const TCsr& graph, std::size_t target)
-        : graph_(graph), target_(target), distance_(boost::num_vertices(graph)),
-          previous_(boost::num_vertices(graph)), banned_(boost::num_vertices(graph)) {}
+        : graph_(graph),
+          target_(target),
+          distance_(boost::num_vertices(graph)),
+          previous_(boost::num_vertices(graph)),
+          banned_(boost::num_vertices(graph)) {}
 
     std::vector<std::pair<double, std::vector<std::size_t>>> Run(std::size_t source, int count) {
         std::vector<std::pair<double, std::vector<std::size_t>>> found;
@@ -136,7 +140,8 @@ public:
         while (static_cast<int>(found.size()) < count) {
             const std::vector<std::size_t> last = found.back().second;
             for (std::size_t i = 0; i + 1 < last.size(); ++i) {
-                std::vector<std::size_t> route(last.begin(), last.begin() + static_cast<long>(i) + 1);
+                std::vector<std::size_t> route(last.begin(),
+                                               last.begin() + static_cast<long>(i) + 1);
                 for (std::size_t j = 0; j < i; ++j) banned_[last[j]] = 1;
                 bannedNext_.clear();
                 for (const auto& [c, p] : found)
@@ -252,7 +257,8 @@ void BM_Snapshot(benchmark::State& state) {
 void BM_PathsK10(benchmark::State& state) {
     TFixture& f = FixtureOf(state);
     double last = 0;
-    for (auto _ : state) last = CheapestPaths(TGraphSnapshot(f.Graph()), 1, f.Size(), kPaths).back().cost;
+    for (auto _ : state)
+        last = CheapestPaths(TGraphSnapshot(f.Graph()), 1, f.Size(), kPaths).back().cost;
     state.counters["last_cost"] = last;
 }
 
@@ -313,7 +319,8 @@ void BM_BoostKolmogorov(benchmark::State& state) {
     const auto index = boost::get(boost::edge_index, g);
     const std::size_t n = boost::num_vertices(g);
     std::vector<double> capacity(boost::num_edges(g)), residual(boost::num_edges(g));
-    for (const TCsrEdge& e : boost::make_iterator_range(boost::edges(g))) capacity[e.idx] = g[e].weight;
+    for (const TCsrEdge& e : boost::make_iterator_range(boost::edges(g)))
+        capacity[e.idx] = g[e].weight;
     std::vector<TCsrEdge> predecessor(n);
     std::vector<boost::default_color_type> color(n);
     std::vector<std::size_t> distance(n);
@@ -332,9 +339,17 @@ void BM_BoostKolmogorov(benchmark::State& state) {
 
 // Each pair at the product's size, and at NetworkX's (scripts/bench runs networkx_bench.py
 // on graphs of that shape).
-#define PAIR(ours, theirs, iterations)                                                      \
-    BENCHMARK(ours)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(iterations); \
-    BENCHMARK(theirs)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(iterations);
+#define PAIR(ours, theirs, iterations)  \
+    BENCHMARK(ours)                     \
+        ->Arg(100000)                   \
+        ->Arg(1000000)                  \
+        ->Unit(benchmark::kMillisecond) \
+        ->Iterations(iterations);       \
+    BENCHMARK(theirs)                   \
+        ->Arg(100000)                   \
+        ->Arg(1000000)                  \
+        ->Unit(benchmark::kMillisecond) \
+        ->Iterations(iterations);
 BENCHMARK(BM_Snapshot)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
 PAIR(BM_PathsK10, BM_BoostYenK10, 1)
 PAIR(BM_DistancesFrom, BM_BoostDijkstra, 3)

@@ -114,7 +114,8 @@ void BM_BoostDijkstraOne(benchmark::State& state) { BoostDijkstra(state, true); 
 void BM_BoostStrongComponents(benchmark::State& state) {
     std::vector<int> component(kNodes);
     int count = 0;
-    for (auto _ : state) count = static_cast<int>(boost::strong_components(Csr(), ByVertex(component)));
+    for (auto _ : state)
+        count = static_cast<int>(boost::strong_components(Csr(), ByVertex(component)));
     state.counters["components"] = count;
 }
 
@@ -142,9 +143,10 @@ struct TFlowNetwork {
             weights[placeOf[2 * k]] = {Edges().weights[k]};
             weights[placeOf[2 * k + 1]] = {0.0};
         }
-        TFlowNetwork network{TCsr(boost::edges_are_sorted, ends.begin(), ends.end(),
-                                  weights.begin(), kNodes),
-                             {}, {}};
+        TFlowNetwork network{
+            TCsr(boost::edges_are_sorted, ends.begin(), ends.end(), weights.begin(), kNodes),
+            {},
+            {}};
         network.capacity.resize(2 * m);
         network.reverse.resize(2 * m);
         for (std::size_t k = 0; k < m; ++k) {
@@ -208,7 +210,8 @@ struct TIgraph {
     TIgraph() {
         igraph_set_error_handler(igraph_error_handler_ignore);
         igraph_vector_int_t ends;
-        Check(igraph_vector_int_init(&ends, 2 * static_cast<igraph_integer_t>(Edges().ends.size())));
+        Check(
+            igraph_vector_int_init(&ends, 2 * static_cast<igraph_integer_t>(Edges().ends.size())));
         for (std::size_t k = 0; k < Edges().ends.size(); ++k) {
             VECTOR(ends)[2 * k] = Edges().ends[k].first;
             VECTOR(ends)[2 * k + 1] = Edges().ends[k].second;
@@ -280,8 +283,8 @@ void BM_IgraphKShortest10(benchmark::State& state) {
     igraph_vector_int_list_t paths;
     Check(igraph_vector_int_list_init(&paths, 0));
     for (auto _ : state)
-        Check(igraph_get_k_shortest_paths(&g.graph, &g.weights, &paths, nullptr, 10, 0,
-                                          kNodes - 1, IGRAPH_OUT));
+        Check(igraph_get_k_shortest_paths(&g.graph, &g.weights, &paths, nullptr, 10, 0, kNodes - 1,
+                                          IGRAPH_OUT));
     state.counters["paths"] = static_cast<double>(igraph_vector_int_list_size(&paths));
     igraph_vector_int_list_destroy(&paths);
 }

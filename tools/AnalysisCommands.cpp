@@ -47,9 +47,8 @@ void Positions(std::ostream& out, const std::vector<int>& positions) {
 }
 
 void Edges(std::ostream& out, const TGraphSnapshot& snapshot, const std::vector<int>& edges) {
-    List(out, edges, [&](int k) {
-        out << "[" << snapshot.Edge(k).from << ", " << snapshot.Edge(k).to << "]";
-    });
+    List(out, edges,
+         [&](int k) { out << "[" << snapshot.Edge(k).from << ", " << snapshot.Edge(k).to << "]"; });
 }
 
 // ----------------------------------------------------------------------------
@@ -77,12 +76,13 @@ TRequest Read(const std::vector<std::string>& args, std::size_t positions, const
               bool valued) {
     TRequest request{args[0], {}, 1, false};
     const std::size_t plain = 2 + positions;
-    const bool given = option != nullptr && args.size() == plain + (valued ? 2 : 1) &&
-                       args[plain] == option;
+    const bool given =
+        option != nullptr && args.size() == plain + (valued ? 2 : 1) && args[plain] == option;
     if (!given) CheckArgumentCount(args, plain);
     for (std::size_t i = 2; i < plain; ++i) request.positions.push_back(PositionArgument(args[i]));
     request.option = given;
-    if (given && valued && request.command == "paths") request.count = CountArgument(args[plain + 1]);
+    if (given && valued && request.command == "paths")
+        request.count = CountArgument(args[plain + 1]);
     if (given && valued && request.command == "distances")
         request.positions.push_back(PositionArgument(args[plain + 1]));
     return request;

@@ -27,5 +27,4 @@ void RunAnalysisCommand(const std::vector<std::string>& args, std::ostream& out)
 
 /// The same on a graph in memory, which may hold what a file cannot (parallel edges,
 /// weights of 0, loops); args[1] is not read.
-void RunAnalysisOnGraph(const std::vector<std::string>& args, TMathGraph& graph,
-                        std::ostream& out);
+void RunAnalysisOnGraph(const std::vector<std::string>& args, TMathGraph& graph, std::ostream& out);

@@ -12,11 +12,11 @@
 #include <stdexcept>
 
 #include "editor/GraphPoint.h"
-#include "tools/AnalysisCommands.h"
-#include "tools/CommandLine.h"
 #include "editor/WeightText.h"
 #include "graph/ObjGraph.h"
 #include "persistence/ObjStream.h"
+#include "tools/AnalysisCommands.h"
+#include "tools/CommandLine.h"
 #include "values/CodePage.h"
 
 namespace {

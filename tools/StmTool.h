@@ -17,6 +17,7 @@ inline constexpr int kExitUsage = 2;
 ///   path FILE FROM TO    the shortest path between two 1-based node positions, as JSON
 ///   new FILE             writes the graph given as JSON on in, in show's form
 ///   dot FILE             the graph in Graphviz's language
+///   paths, distances, components, order, tree, flow, stats: tools/AnalysisCommands.h
 /// Returns the exit status. REQUIRES: RegisterAllUnits has run.
 int RunStmTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                std::ostream& err);
