@@ -22,11 +22,13 @@ def make_graph(nodes):
     rng = random.Random(20240601 + nodes)
     g = nx.DiGraph()
     g.add_nodes_from(range(nodes))
-    while g.number_of_edges() < 5 * nodes:
+    edges = 0  # number_of_edges() counts afresh on every call
+    while edges < 5 * nodes:
         u, v = rng.randrange(nodes), rng.randrange(nodes)
         if u != v and not g.has_edge(u, v):
             w = rng.uniform(1, 100)
             g.add_edge(u, v, weight=w, capacity=w)
+            edges += 1
     return g
 
 
