@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "editor/GraphDocument.h"
+#include "tools/CommandLine.h"
 #include "tools/StmTool.h"
 
 namespace {

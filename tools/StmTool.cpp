@@ -15,6 +15,8 @@
 #include "editor/WeightText.h"
 #include "graph/ObjGraph.h"
 #include "persistence/ObjStream.h"
+#include "tools/AnalysisCommands.h"
+#include "tools/CommandLine.h"
 #include "tools/ConvertCommand.h"
 #include "values/CodePage.h"
 
@@ -32,7 +34,19 @@ constexpr const char* kUsage =
     "                                   its extension: .stm .graphml .gexf .dot .gv .csv\n"
     "                                   .json; ENGINE (neato sfdp dot circo twopi) places\n"
     "                                   the nodes, by default only when some have no\n"
-    "                                   position; --strict: fail rather than lose anything\n";
+    "                                   position; --strict: fail rather than lose anything\n"
+    "       stmtool paths FILE FROM TO [--k K]\n"
+    "                                   the K cheapest loopless paths (default 1)\n"
+    "       stmtool distances FILE [--from N]\n"
+    "                                   the distances from node N, or between all pairs\n"
+    "       stmtool components FILE [--strong]\n"
+    "                                   the weakly (or strongly) connected components\n"
+    "       stmtool order FILE          the smallest topological order, or a cycle\n"
+    "       stmtool tree FILE           a minimum spanning forest, edges taken undirected\n"
+    "       stmtool flow FILE SOURCE SINK\n"
+    "                                   the maximum flow, weights as capacities, and its cut\n"
+    "       stmtool stats FILE          counts, degrees, components and the diameter\n"
+    "                                   (all of these print JSON; nodes by position from 1)\n";
 
 // Floats are kept as long double so that a number beyond the double range still reads,
 // and then becomes what it is as a double: infinite, which narrowing refuses.
@@ -234,29 +248,6 @@ std::unique_ptr<TMathGraph> BuildGraph(const TJson& document) {
 // ----------------------------------------------------------------------------
 // Commands
 
-/// Loads the file as the editor's File, Load does.
-std::unique_ptr<TMathGraph> LoadGraph(const std::string& fileName) {
-    std::unique_ptr<TObject> object(LoadObjectFromFile(fileName, true));
-    auto* graph = As<TMathGraph>(object.get());  // on EInvalidCast the object goes with it
-    object.release();
-    return std::unique_ptr<TMathGraph>(graph);
-}
-
-/// A node position from the command line. One that does not fit an int is out of range
-/// all the same: it becomes 0, which no node has.
-int PositionArgument(const std::string& text) {
-    int position = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), position);
-    if (end != text.data() + text.size() || text.empty() ||
-        (error != std::errc() && error != std::errc::result_out_of_range))
-        throw EUsage("\"" + text + "\" is not a node position");
-    return error == std::errc() ? position : 0;
-}
-
-void CheckArgumentCount(const std::vector<std::string>& args, std::size_t count) {
-    if (args.size() != count) throw EUsage("wrong number of arguments for " + args[0]);
-}
-
 void RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                 std::ostream& err) {
     if (args.empty()) throw EUsage("no command given");
@@ -278,6 +269,8 @@ void RunCommand(const std::vector<std::string>& args, std::istream& in, std::ost
         DrawGraph(*LoadGraph(args[1]), out);
     } else if (command == "convert") {
         RunConvert(args, err);
+    } else if (IsAnalysisCommand(command)) {
+        RunAnalysisCommand(args, out);
     } else {
         throw EUsage("unknown command \"" + command + "\"");
     }

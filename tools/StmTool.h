@@ -3,7 +3,6 @@
 #pragma once
 
 #include <iosfwd>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,17 +12,13 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitError = 1;
 inline constexpr int kExitUsage = 2;
 
-/// The command line or the JSON given is not what the tool takes.
-class EUsage : public std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
 /// Runs one command, args without the program's name:
 ///   show FILE            the graph as JSON: {"nodes": [...], "edges": [...]}
 ///   path FILE FROM TO    the shortest path between two 1-based node positions, as JSON
 ///   new FILE             writes the graph given as JSON on in, in show's form
 ///   dot FILE             the graph in Graphviz's language
 ///   convert IN OUT ...   the graph of IN written to OUT in another format (RunConvert)
+///   paths, distances, components, order, tree, flow, stats: tools/AnalysisCommands.h
 /// Returns the exit status. REQUIRES: RegisterAllUnits has run.
 int RunStmTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                std::ostream& err);
