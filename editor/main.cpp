@@ -1,10 +1,12 @@
 // The editor program: start-up of every unit, the window, the event loop.
+#include "editor/CommandLine.h"
 #include "editor/GraphApplication.h"
 #include "editor/Units.h"
 #include "editor/uGraphForm.h"
 #include "persistence/ObjPerst.h"
 
 int main(int argc, char** argv) {
+    AnswerInformationOptions(argc, argv);  // --help and --version end here
     RegisterAllUnits();
     int result = 0;
     {
