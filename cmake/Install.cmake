@@ -8,6 +8,7 @@
 #
 # Installing another library floor is one line in the list below the function:
 #     install_library(algorithms)
+# and its add_library() names no STATIC, so that BUILD_SHARED_LIBS decides its kind.
 # Its public headers are every .h of its folder but those named after PRIVATE_HEADERS,
 # installed under include/graphstream/<folder>/; each one is also compiled on its own,
 # with nothing but the other public headers in sight (tests/headers/), so that a public

@@ -2,16 +2,19 @@
 # /tmp/check/, which holds the packages to check and a copy of examples/.
 set -euo pipefail
 cd /tmp/check
-export DEBIAN_FRONTEND=noninteractive
+export DEBIAN_FRONTEND=noninteractive DEBCONF_NOWARNINGS=yes
+apt_get() { apt-get -o Dpkg::Use-Pty=0 "$@"; }  # the root has no terminals
 step() { echo "--- clean root: $*"; }
 fail() { echo "check-clean-root: $*" >&2; exit 1; }
 
 step "what a desktop brings for menus and file types, and a compiler for the examples"
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends desktop-file-utils shared-mime-info \
+apt_get update -qq
+apt_get install -y -qq --no-install-recommends desktop-file-utils shared-mime-info \
     xdg-utils libfile-mimeinfo-perl g++ cmake make pkg-config >/dev/null
 step "the packages, with the dependencies apt finds for them"
-apt-get install -y --no-install-recommends ./*.deb | grep -E '^(Inst|Setting up|The following)|^  ' || true
+apt_get install -y --no-install-recommends ./*.deb >apt.log ||
+    { cat apt.log; fail "apt-get could not install the packages"; }
+grep -E '^[0-9]+ upgraded, [0-9]+ newly installed' apt.log
 dpkg-query -W -f='${Package} ${Version} ${db:Status-Abbrev}\n' grapheditor libgraphstream-dev
 
 step "the programs from PATH"
@@ -25,7 +28,8 @@ step "the menu entry, as the desktop menu finds it"
 desktop=$(xdg-mime query default application/x-graph-stream)
 [[ -n $desktop ]] || fail "no application opens application/x-graph-stream"
 entry=
-for data in ${XDG_DATA_DIRS:-/usr/local/share:/usr/share}; do  # the menu spec's search
+IFS=: read -r -a data_dirs <<<"${XDG_DATA_DIRS:-/usr/local/share:/usr/share}"
+for data in "${data_dirs[@]}"; do  # the menu spec's search, first found wins
     [[ -f $data/applications/$desktop ]] && { entry=$data/applications/$desktop; break; }
 done
 [[ -n $entry ]] || fail "$desktop is in no applications folder of XDG_DATA_DIRS"
