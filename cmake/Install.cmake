@@ -196,5 +196,8 @@ if(TARGET grapheditor)
             RENAME application-x-graph-stream.svg COMPONENT Programs)
 endif()
 
+install(FILES ${data}/grapheditor.lintian-overrides DESTINATION ${share}/lintian/overrides
+        RENAME grapheditor COMPONENT Programs)
+
 get_property(gzipped GLOBAL PROPERTY GZIPPED_FILES)
 add_custom_target(packaging_data ALL DEPENDS ${gzipped} ${made}/changelog.gz)
