@@ -48,4 +48,7 @@ run_tests() {
 
 # The main build: same options from both README commands, so neither undoes the other.
 MAIN_BUILD=build
-MAIN_OPTIONS=(-DSANITIZE=OFF -DBUILD_EDITOR=ON -DBUILD_BENCH=ON)
+MAIN_OPTIONS=(-DSANITIZE=OFF -DBUILD_EDITOR=ON -DBUILD_BENCH=ON -DWARNINGS_AS_ERRORS=ON)
+
+# The Release build of the Debian packages (scripts/package).
+PACKAGE_BUILD=build-package
