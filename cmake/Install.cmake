@@ -79,18 +79,17 @@ function(install_public_headers folder names private_names)
     endforeach()
 endfunction()
 
-# The library's floors, bottom up. Floors that other branches are bringing are listed
-# OPTIONAL, so that each is installed as soon as its target exists.
-install_library(support OPTIONAL)
+# The library's floors, bottom up.
+install_library(support)
 install_library(containers)
 install_library(values)
 install_library(persistence PRIVATE_HEADERS FrameCache.h)
 install_library(graph PRIVATE_HEADERS SearchIndex.h)
-install_library(interchange OPTIONAL)
-install_library(algorithms OPTIONAL)
+install_library(interchange)
+install_library(algorithms)
 # The editor's node class and the program's start-up, so that other programs read and
 # write the editor's files: the rest of editor/ is the editor's own.
-install_library(editor_model FOLDER editor HEADERS GraphPoint.h Units.h WeightText.h)
+install_library(editor_model FOLDER editor HEADERS GraphDocument.h GraphPoint.h Units.h WeightText.h)
 
 # The CMake package.
 install(EXPORT ${INSTALL_PACKAGE_NAME}Targets NAMESPACE graphstream::
