@@ -7,7 +7,7 @@
 #include "interchange/Document.h"
 
 /// The first graph of a DOT file, read by Graphviz's cgraph: nodes in the order they
-/// first appear, with their label (with \N, \G, line breaks and character entities as
+/// first appear, with their label (with `\N`, `\G`, line breaks and character entities as
 /// Graphviz reads them; their name when they have none) and pos (in points, "x,y" or
 /// pinned "x,y!"); edges in the order they appear, with their weight, else a label that
 /// is a number, else 1. An undirected graph's edges go each way. Latin-1 text is read as

@@ -6,11 +6,11 @@
 
 #include "interchange/Document.h"
 
-/// The graph of a GraphML document (its first <graph>, with the graphs nested in its
+/// The graph of a GraphML document (its first `<graph>`, with the graphs nested in its
 /// nodes). A node's caption is its "label" data, else the label of its yEd graphics
 /// (y:NodeLabel), else its id; its position the "x" and "y" data, else the centre of its
 /// yEd box (y:Geometry). Data is found by its key's attr.name (or id when it has none),
-/// without regard to case; a key's <default> counts for the nodes or edges without such
+/// without regard to case; a key's `<default>` counts for the nodes or edges without such
 /// data. An edge's weight is its "weight" data, else a number that its yEd label is, else
 /// 1. An undirected edge (edgedefault="undirected", or directed="false") becomes an edge
 /// each way. Hyperedges are noted in warnings and left out.
