@@ -14,6 +14,7 @@
 #include "editor/GraphPoint.h"
 #include "editor/WeightText.h"
 #include "graph/ObjGraph.h"
+#include "interchange/Dot.h"
 #include "persistence/ObjStream.h"
 #include "tools/AnalysisCommands.h"
 #include "tools/CommandLine.h"
@@ -138,37 +139,17 @@ void ShowPath(TMathGraph& graph, int from, int to, std::ostream& out) {
     out << "]}\n";
 }
 
-/// A double-quoted Graphviz string. Graphviz reads \" and \\ in it, turns \n into a line
-/// break and reads &...; as a character entity, so & is written as one too.
-std::string DotText(const std::string& utf8) {
-    std::string text = "\"";
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            text += '\\';
-            text += c;
-        } else if (c == '\n') {
-            text += "\\n";
-        } else if (c == '&' || byte < 0x20 || byte == 0x7F) {
-            text += "&#" + std::to_string(byte) + ";";
-        } else {
-            text += c;
-        }
-    }
-    return text + "\"";
-}
-
 void DrawGraph(TMathGraph& graph, std::ostream& out) {
     const TNodeIndex index(*graph.Nodes);
     out << "digraph graph_file {\n";
     for (int i = 1; i <= index.Count(); ++i)
-        out << "    n" << i << " [label=" << DotText(Windows1252ToUtf8(CaptionOf(*index.NodeAt(i))))
-            << "];\n";
+        out << "    n" << i
+            << " [label=" << DotQuoted(Windows1252ToUtf8(CaptionOf(*index.NodeAt(i)))) << "];\n";
     for (int k = 0; k < graph.Edges->Count(); ++k) {
         const TGraphEdge* edge = graph.Edges->Get(k);
         out << "    n" << index.PositionOf(edge->FromNode) << " -> n"
             << index.PositionOf(edge->ToNode)
-            << " [label=" << DotText(FormatWeight(edge->GetWeight().ToExtended())) << "];\n";
+            << " [label=" << DotQuoted(FormatWeight(edge->GetWeight().ToExtended())) << "];\n";
     }
     out << "}\n";
 }
