@@ -36,9 +36,10 @@ exports graphs for Graphviz.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libgraphstream-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
-# The static libraries leave ICU to the program that links them; find_package and
-# pkg-config look for it there.
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libicu-dev")
+# The static libraries leave what they link to the program that links them; find_package
+# and pkg-config look for each of these there (the find_dependency calls of the package).
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
+    "libicu-dev, libpugixml-dev, nlohmann-json3-dev, libboost-dev, libgraphviz-dev, pkgconf")
 set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
     "persistent object containers and graph model (development files)
 GraphStream is a C++20 library of persistent object containers: linked lists,
