@@ -242,7 +242,7 @@ public:
     /// A source or target that is none or not in Nodes: an empty result, nothing changed.
     /// EInvalidObjectType as for BuildOutEdges.
     /// Caller owns the result; the edges in it stay the graph's.
-    /// Runs in O((N + E) log N). Its working arrays, some 90 bytes a node and 32 an edge,
+    /// Runs in O((N + E) log N). Its working arrays, some 100 bytes a node and 32 an edge,
     /// stay with the graph for its next search and go with it.
     std::unique_ptr<TEdgeList> ShortestPath(TGraphNode* source, TGraphNode* target);
 
