@@ -1,5 +1,7 @@
 #include "containers/ObjBase.h"
 
+#include "support/ChangeCount.h"
+
 IMPLEMENT_ABSTRACT_CLASS(TNode, TObject)
 IMPLEMENT_ABSTRACT_CLASS(TContainer, TObject)
 IMPLEMENT_ABSTRACT_CLASS(TNodeContainer, TContainer)
@@ -35,6 +37,7 @@ void TNodeContainer::SetCurrent(TObject* item) {
     if (Marker == nullptr) throw EContainerIsEmpty();
     TObject* old = Marker->Item;
     if (old == item) return;  // storing what is already there must not destroy it
+    NoteStructureChange();
     Marker->Item = item;
     DisposeItem(old);
 }

@@ -4,6 +4,8 @@
 #include <memory>
 #include <set>
 
+#include "support/ChangeCount.h"
+
 IMPLEMENT_ABSTRACT_CLASS(TListNode, TNode)
 IMPLEMENT_CLASS(TOrderedList, TNodeContainer)
 IMPLEMENT_CLASS(TUnorderedList, TOrderedList)
@@ -149,7 +151,9 @@ bool TUnorderedList::FindOccurrence(TObject* item, int n) {
 // ----------------------------------------------------------------------------
 // Inserting and removing
 
+// Every node linked in comes through here.
 void TOrderedList::LinkBefore(TListNode* node, TListNode* before, int index) {
+    NoteStructureChange();
     if (before == nullptr) {
         node->PrevNode = Tail;
         (Tail != nullptr ? Tail->NextNode : Head) = node;
@@ -198,6 +202,7 @@ bool TOrderedList::DeleteOccurrence(TObject* item, int n) {
 
 TObject* TOrderedList::RemoveCurrent() {
     if (Marker == nullptr) throw EContainerIsEmpty();
+    NoteStructureChange();
     std::unique_ptr<TListNode> node(MarkerNode());
     TObject* const item = node->Item;
     node->Item = nullptr;
@@ -222,6 +227,7 @@ TObject* TOrderedList::RemoveCurrent() {
 }
 
 void TOrderedList::Clear() {
+    if (Head != nullptr) NoteStructureChange();
     while (Head != nullptr) {
         std::unique_ptr<TListNode> node(Head);
         Head = node->NextNode;

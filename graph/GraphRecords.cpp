@@ -1,9 +1,57 @@
 #include "graph/GraphRecords.h"
 
+#include <cmath>
+
 #include "graph/ObjGraph.h"
 #include "persistence/LibRecords.h"
 #include "persistence/LibraryStartup.h"
 #include "persistence/ObjPerst.h"
+#include "support/MemoryLimit.h"
+
+namespace {
+
+std::string SizeText(long double bytes) {
+    constexpr long double kMB = 1e6L, kGB = 1e9L;
+    if (bytes >= kGB)
+        return std::to_string(static_cast<std::uint64_t>(std::ceil(bytes / kGB))) + " GB";
+    return std::to_string(static_cast<std::uint64_t>(std::ceil(bytes / kMB))) + " MB";
+}
+
+/// The bytes of WriteInt(value) for value >= 0.
+long double IntBytes(long double value) { return value <= 127 ? 2 : value <= 32767 ? 3 : 5; }
+
+/// A frame's signature, class name and version.
+long double HeaderBytes(long double nameLength) { return 4 + 2 + nameLength + 2; }
+
+/// An array's record up to its items: item class, compare function, count, capacity,
+/// growth 0 and the Sorted flag.
+long double ArrayRecordBytes(long double itemClassLength, long double compareLength,
+                             long double count) {
+    return 2 + itemClassLength + 2 + compareLength + 2 * IntBytes(count) + 2 + 1;
+}
+
+// The frame is made in memory before the file is written, and the cells (a slot each, and
+// a reference in their row) live until it is.
+void CheckGraphFits(const TMathGraph& graph) {
+    if (graph.Nodes == nullptr) return;  // nothing to build a matrix from
+    const auto n = static_cast<long double>(graph.Nodes->Count());
+    const long double fileBytes = MatrixFileBytes(graph.Nodes->Count());
+    constexpr long double kCellBytes = sizeof(TInteger) + sizeof(TObject*);
+    if (fileBytes + n * n * kCellBytes > static_cast<long double>(UsableMemory()))
+        throw EGraphTooLarge(fileBytes);
+}
+
+}  // namespace
+
+EGraphTooLarge::EGraphTooLarge(long double fileBytes)
+    : Exception("The graph's file would take " + SizeText(fileBytes) + ": too large to save") {}
+
+long double MatrixFileBytes(int nodeCount) {
+    const auto n = static_cast<long double>(nodeCount);
+    const long double cell = HeaderBytes(8) + 11;  // "TInteger", a tagged extended
+    const long double row = HeaderBytes(6) + ArrayRecordBytes(8, 14, n) + n * cell;
+    return HeaderBytes(6) + ArrayRecordBytes(6, 12, n) + n * row;  // "TArray", "CompareArray"
+}
 
 void WriteStringObj(TObject* text, TObjectWriter& writer) {
     writer.WriteShortText(As<TStringObj>(text)->Text);
@@ -32,6 +80,7 @@ void ReadGraphNode(TObject* node, TObjectReader& reader) {
 
 void WriteMathGraph(TObject* graph, TObjectWriter& writer) {
     auto* math = As<TMathGraph>(graph);
+    CheckGraphFits(*math);
     writer.WriteObject(math->Nodes.get());
     math->BuildMatrix();
     writer.WriteObject(math->Matrix.get());

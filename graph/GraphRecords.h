@@ -5,6 +5,18 @@
 
 #include "persistence/ObjStream.h"
 
+/// A graph whose file, and the matrix built for it, would not fit in the memory there is.
+class EGraphTooLarge : public Exception {
+public:
+    /// fileBytes: what the file would take, shown in GB (in MB below 1 GB).
+    explicit EGraphTooLarge(long double fileBytes);
+};
+
+/// The bytes of a graph file's weight matrix for a graph of nodeCount nodes: its frame, the
+/// rows' frames and a TInteger frame per cell, whatever the edges. Exact: a long double
+/// holds every count of bytes up to 2^64.
+long double MatrixFileBytes(int nodeCount);
+
 /// Registers TGraphNode, TMathGraph, TInteger, TNodeList and TStringObj, each with one
 /// reader and one writer, then "CompareArray", "CompareInteger" and "CompareNodes".
 /// Runs RegisterLibraryUnits first; only the first call in a process does anything.
@@ -25,8 +37,10 @@ void WriteGraphNode(TObject* node, TObjectWriter& writer);
 void ReadGraphNode(TObject* node, TObjectReader& reader);
 
 /// Writes Nodes, builds the matrix (BuildMatrix, with its errors, after the node list's
-/// frame is written) and writes it. Reading takes a TNodeList of nodes under CompareNodes
-/// and a TArray, then rebuilds the edges (BuildEdgesFromMatrix); EInvalidCast for
-/// anything else in their place.
+/// frame is written) and writes it. First, before anything is written or allocated,
+/// EGraphTooLarge ("The graph's file would take N GB: too large to save") when the file and
+/// the matrix's cells would need more than UsableMemory(); the graph is then unchanged. Reading
+/// takes a TNodeList of nodes under CompareNodes and a TArray, then rebuilds the edges
+/// (BuildEdgesFromMatrix); EInvalidCast for anything else in their place.
 void WriteMathGraph(TObject* graph, TObjectWriter& writer);
 void ReadMathGraph(TObject* graph, TObjectReader& reader);

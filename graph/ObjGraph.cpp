@@ -20,7 +20,9 @@ TInteger::TInteger(std::int32_t value)
 // Reference lists
 
 void TTypedList::Add(TObject* item) {
-    if (item != nullptr && item->InheritsFrom(ItemClass)) items_.push_back(item);
+    if (item == nullptr || !item->InheritsFrom(ItemClass)) return;
+    items_.push_back(item);
+    NoteStructureChange();
 }
 
 int TTypedList::Remove(const TObject* item) {
@@ -28,18 +30,21 @@ int TTypedList::Remove(const TObject* item) {
     if (found == items_.end()) return -1;
     const auto index = found - items_.begin();
     items_.erase(found);
+    NoteStructureChange();
     return static_cast<int>(index);
 }
 
 void TTypedList::Insert(int index, TObject* item) {
     if (index < 0 || index > Count()) throw EListError(index);
-    if (item != nullptr && item->InheritsFrom(ItemClass))
-        items_.insert(items_.begin() + index, item);
+    if (item == nullptr || !item->InheritsFrom(ItemClass)) return;
+    items_.insert(items_.begin() + index, item);
+    NoteStructureChange();
 }
 
 void TTypedList::Delete(int index) {
     if (index < 0 || index >= Count()) throw EListError(index);
     items_.erase(items_.begin() + index);
+    NoteStructureChange();
 }
 
 TEdgeList::TEdgeList() : TTypedList(TGraphEdge::StaticClass()) {}

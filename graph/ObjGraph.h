@@ -11,12 +11,50 @@
 #include "containers/ObjList.h"
 #include "graph/NodeIndex.h"
 #include "graph/ShortestPath.h"
+#include "support/ChangeCount.h"
 #include "support/SlotPool.h"
 #include "values/Real48.h"
 
 class TGraphEdge;
 class TGraphNode;
 class TEdgeList;
+
+/// An edge's weight: a Real48 whose every assignment is noted (NoteStructureChange), so
+/// that what the graph's search keeps of its edges holds while none is made.
+/// REQUIRES: written by assignment only, never through a Real48 reference to it.
+class TEdgeWeight : public Real48 {
+public:
+    TEdgeWeight() = default;
+    TEdgeWeight(Real48 value) : Real48(value) {}  // NOLINT: a weight is a Real48
+    TEdgeWeight(const TEdgeWeight&) = default;
+    TEdgeWeight& operator=(Real48 value) {
+        Real48::operator=(value);
+        NoteStructureChange();
+        return *this;
+    }
+    TEdgeWeight& operator=(const TEdgeWeight& value) { return *this = Real48(value); }
+};
+
+/// An end of an edge: a node reference whose every assignment is noted, as TEdgeWeight.
+class TEdgeEnd {
+public:
+    TEdgeEnd() = default;
+    TEdgeEnd(TGraphNode* node) : node_(node) {}  // NOLINT: an end is a node reference
+    TEdgeEnd(const TEdgeEnd&) = default;
+    TEdgeEnd& operator=(TGraphNode* node) {
+        node_ = node;
+        NoteStructureChange();
+        return *this;
+    }
+    TEdgeEnd& operator=(const TEdgeEnd& end) { return *this = end.node_; }
+
+    operator TGraphNode*() const { return node_; }  // NOLINT: used as the node it names
+    TGraphNode* operator->() const { return node_; }
+    TGraphNode* Get() const { return node_; }
+
+private:
+    TGraphNode* node_ = nullptr;
+};
 
 /// A boxed string; a node's caption.
 class TStringObj : public TObject {
@@ -52,7 +90,9 @@ private:
 class TTypedList : public TObject {
     DECLARE_CLASS()
 public:
-    explicit TTypedList(TClassRef itemClass) : ItemClass(itemClass) {}
+    /// A new list is a change: it may take the place of one that went, and be given to
+    /// a node as its OutEdges list.
+    explicit TTypedList(TClassRef itemClass) : ItemClass(itemClass) { NoteStructureChange(); }
 
     TClassRef GetItemClass() const { return ItemClass; }
 
@@ -73,10 +113,13 @@ public:
     /// Drops the entry at index; destroys nothing. EListError unless 0 <= index < Count.
     void Delete(int index);
     /// Drops every entry; destroys none.
-    void Clear() { items_.clear(); }
+    void Clear() {
+        if (!items_.empty()) NoteStructureChange();
+        items_.clear();
+    }
 
 protected:
-    explicit TTypedList(TBlank) {}
+    explicit TTypedList(TBlank) { NoteStructureChange(); }
 
     TClassRef ItemClass = nullptr;
 
@@ -145,9 +188,9 @@ public:
     /// changes no node, edge or list of the graph being searched.
     virtual void Scanned(TGraphNode* fromNode);
 
-    TGraphNode* FromNode = nullptr;
-    TGraphNode* ToNode = nullptr;
-    Real48 Weight;
+    TEdgeEnd FromNode;
+    TEdgeEnd ToNode;
+    TEdgeWeight Weight;
 
 protected:
     explicit TGraphEdge(TBlank) {}
@@ -199,7 +242,7 @@ public:
     /// A source or target that is none or not in Nodes: an empty result, nothing changed.
     /// EInvalidObjectType as for BuildOutEdges.
     /// Caller owns the result; the edges in it stay the graph's.
-    /// Runs in O((N + E) log N). Its working arrays, some 90 bytes a node and 32 an edge,
+    /// Runs in O((N + E) log N). Its working arrays, some 100 bytes a node and 32 an edge,
     /// stay with the graph for its next search and go with it.
     std::unique_ptr<TEdgeList> ShortestPath(TGraphNode* source, TGraphNode* target);
 

@@ -7,8 +7,32 @@ using search::TBig;
 using search::TEndGuess;
 using search::TOutEdge;
 
+// Only the class itself: a subclass may walk its nodes its own way.
+bool TSearchWorkspace::IsCurrentFor(const TNodeList& list, const TEdgeList* edges) const {
+    return current_ && builtAt_ == StructureChanges() && nodesOf_ == &list && edgesOf_ == edges &&
+           list.ClassType() == TNodeList::StaticClass();
+}
+
+void TSearchWorkspace::MarkCurrent(const TNodeList& list, const TEdgeList* edges) {
+    current_ = true;
+    builtAt_ = StructureChanges();
+    nodesOf_ = &list;
+    edgesOf_ = edges;
+}
+
 TSearchIndex::TSearchIndex(TSearchWorkspace& workspace, TNodeList& nodes, const TEdgeList* edges)
-    : positions_(workspace.nodes), first_(workspace.first), outEdges_(workspace.outEdges) {
+    : positions_(workspace.nodes),
+      first_(workspace.first),
+      outEdges_(workspace.outEdges),
+      outLists_(workspace.outLists) {
+    if (workspace.IsCurrentFor(nodes, edges)) {
+        nodes_ = positions_.Nodes();
+        hasHooks_ = false;  // only a search without hooks marks its index current
+        reused_ = true;
+        nodes.Last();  // where the walk over the nodes ends
+        return;
+    }
+    workspace.MarkStale();
     IndexNodes(nodes);
     first_.assign(nodes_.size() + 1, 0);
     if (edges != nullptr) IndexEdges(*edges, workspace);
@@ -28,6 +52,7 @@ void TSearchIndex::IndexNodes(TNodeList& nodes) {
 // and one allocation per node is saved. Filled from the back, so that a node held twice
 // ends with the list of its first place, where its edges are counted.
 void TSearchIndex::FillOutEdges() const {
+    outLists_.resize(nodes_.size());
     for (int p = NodeCount() - 1; p >= 0; --p) {
         TGraphNode* node = Node(p);
         if (node->OutEdges == nullptr ||
@@ -36,6 +61,7 @@ void TSearchIndex::FillOutEdges() const {
         std::vector<TObject*>& items = node->OutEdges->items_;
         items.resize(Slot(First(p + 1) - First(p)));
         for (int k = First(p); k < First(p + 1); ++k) items[Slot(k - First(p))] = OutEdge(k).edge;
+        outLists_[Slot(p)] = node->OutEdges.get();
     }
 }
 

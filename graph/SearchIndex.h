@@ -35,12 +35,13 @@ struct TEndGuess {
     int to = -1;
 };
 
-/// A node's PrevEdge and Distance as the search has set them. Apart from the widened
-/// distances and the heap slots, which the search reads far more often and which stay in
-/// the cache better in arrays of their own.
-struct TPathStep {
-    TGraphEdge* previous;
-    Real48 stored;
+/// What the search knows of a node, by position, in one place: a relaxation then misses
+/// the cache once. The Distance stored is distance narrowed, which is exact: it was
+/// widened from a Real48.
+struct TNodeState {
+    double distance;
+    int heapSlot;  // index in the heap, or a mark
+    int previous;  // the out-edge (index into outEdges) that set distance, or -1
 };
 
 struct THeapEntry {
@@ -60,11 +61,24 @@ struct TSearchWorkspace {
     search::TBig<int> next;
     search::TBig<search::TOutEdge> outEdges;
     std::vector<search::TOutEdge> bucket;
-    search::TBig<double> distance;          // by position: Distance, widened
-    search::TBig<int> heapSlot;             // by position: index in the heap, or a mark
-    search::TBig<search::TPathStep> steps;  // by position
-    search::TBig<int> cameFrom;             // by position: where PrevEdge starts, once there is one
+    search::TBig<search::TNodeState> state;  // by position
     search::TBig<search::THeapEntry> heap;
+    search::TBig<TEdgeList*> outLists;  // by position: the OutEdges list last filled
+
+    /// Whether the index built last still describes nodes and edges: nothing has changed
+    /// since it was built and the search that built it ended well.
+    bool IsCurrentFor(const TNodeList& list, const TEdgeList* edges) const;
+    /// Says that the index, the out-edge lists and the positions all describe nodes and
+    /// edges as they are now.
+    void MarkCurrent(const TNodeList& list, const TEdgeList* edges);
+    /// Says that they may not.
+    void MarkStale() { current_ = false; }
+
+private:
+    bool current_ = false;
+    std::uint64_t builtAt_ = 0;  // StructureChanges() when marked current
+    const TNodeList* nodesOf_ = nullptr;
+    const TEdgeList* edgesOf_ = nullptr;
 };
 
 /// The graph's nodes by 0-based position and, for each position, the edges that start
@@ -72,6 +86,8 @@ struct TSearchWorkspace {
 /// Building it changes nothing that anyone can see.
 class TSearchIndex {
 public:
+    /// Takes the workspace's last index over while it IsCurrentFor nodes and edges, and
+    /// then leaves the marker of nodes where a walk over them would.
     /// EInvalidObjectType when Nodes holds something that is not a node.
     TSearchIndex(TSearchWorkspace& workspace, TNodeList& nodes, const TEdgeList* edges);
 
@@ -83,6 +99,10 @@ public:
     /// The out-edges of the node at position p are [First(p), First(p + 1)).
     int First(int position) const { return first_[search::Slot(position)]; }
     const search::TOutEdge& OutEdge(int k) const { return outEdges_[search::Slot(k)]; }
+    /// Asks the cache for the out-edges of the node at position p, to be read soon.
+    void PrefetchOutEdges(int position) const {
+        __builtin_prefetch(outEdges_.data() + First(position));
+    }
 
     /// False while no node or edge is of a class that declares it observes the search:
     /// then nobody can look at the graph while a search runs.
@@ -90,6 +110,14 @@ public:
 
     /// BuildOutEdges from the index.
     void FillOutEdges() const;
+    /// Whether the index was taken over from the last build, nothing having changed since.
+    bool IsReused() const { return reused_; }
+    /// Whether the node at position p still holds the OutEdges list that the last
+    /// FillOutEdges filled, which then still holds what it did.
+    /// REQUIRES: IsReused().
+    bool HoldsFilledOutEdges(int position) const {
+        return Node(position)->OutEdges.get() == outLists_[search::Slot(position)];
+    }
 
 private:
     void IndexNodes(TNodeList& nodes);
@@ -104,5 +132,7 @@ private:
     std::span<TGraphNode* const> nodes_;
     search::TBig<int>& first_;
     search::TBig<search::TOutEdge>& outEdges_;
+    search::TBig<TEdgeList*>& outLists_;
     bool hasHooks_ = false;
+    bool reused_ = false;
 };

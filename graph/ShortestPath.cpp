@@ -8,8 +8,8 @@
 using search::Slot;
 using search::TBig;
 using search::THeapEntry;
+using search::TNodeState;
 using search::TOutEdge;
-using search::TPathStep;
 
 void TSearchWorkspaceFree::operator()(TSearchWorkspace* workspace) const noexcept {
     delete workspace;
@@ -44,10 +44,9 @@ private:
 /// pick as the nearest.
 class TNodeHeap {
 public:
-    TNodeHeap(TBig<THeapEntry>& entries, TBig<int>& slot, int positions)
-        : entries_(entries), slot_(slot) {
+    TNodeHeap(TBig<THeapEntry>& entries, TBig<TNodeState>& state)
+        : entries_(entries), state_(state) {
         entries_.clear();
-        slot_.assign(static_cast<std::size_t>(positions), kNotQueued);
     }
 
     bool IsEmpty() const { return entries_.empty(); }
@@ -75,10 +74,13 @@ public:
         return nearest;
     }
 
+    /// The position that TakeNearest would give now. REQUIRES: !IsEmpty().
+    int Nearest() const { return entries_.front().position; }
+
 private:
     static constexpr std::size_t kArity = 4;
 
-    int& SlotOf(int position) { return slot_[static_cast<std::size_t>(position)]; }
+    int& SlotOf(int position) { return state_[Slot(position)].heapSlot; }
 
     static bool Before(const THeapEntry& a, const THeapEntry& b) {
         return a.key < b.key || (a.key == b.key && a.position < b.position);
@@ -115,7 +117,7 @@ private:
     }
 
     TBig<THeapEntry>& entries_;
-    TBig<int>& slot_;
+    TBig<TNodeState>& state_;
 };
 
 // ----------------------------------------------------------------------------
@@ -124,23 +126,19 @@ private:
 /// One search over an index. Expands the same nodes in the same order as a linear scan
 /// of the untaken nodes would, and makes the same stores and hook calls in the same order.
 ///
-/// Distances and PrevEdges are kept in arrays by position. With hooks they are written
-/// through to the nodes as they change, so that a hook sees the graph as the scan would
-/// show it; without, the nodes get their final values at the end, also when an overflow
-/// ends the search early.
+/// Distances and PrevEdges are kept by position. With hooks they are written through to
+/// the nodes as they change, so that a hook sees the graph as the scan would show it;
+/// without, the nodes get their final values at the end, also when an overflow ends the
+/// search early.
 class TSearch {
 public:
     TSearch(TSearchWorkspace& workspace, const TSearchIndex& index, int target)
         : index_(index),
           target_(target),
           through_(index.HasHooks()),
-          distance_(workspace.distance),
-          steps_(workspace.steps),
-          cameFrom_(workspace.cameFrom),
-          heap_(workspace.heap, workspace.heapSlot, index.NodeCount()) {
-        distance_.assign(Slot(index.NodeCount()), kInfinite);
-        steps_.assign(Slot(index.NodeCount()), {nullptr, Real48::FromExtended(InfiniteDistance)});
-        cameFrom_.resize(Slot(index.NodeCount()));  // read only where a PrevEdge is set
+          state_(workspace.state),
+          heap_(workspace.heap, workspace.state) {
+        state_.assign(Slot(index.NodeCount()), TNodeState{kInfinite, kNotQueued, kNone});
     }
 
     void Run(int source) {
@@ -159,9 +157,10 @@ public:
         std::vector<bool> passed(Slot(index_.NodeCount()));
         int p = target_;
         passed[Slot(p)] = true;
-        for (TGraphEdge* edge = Step(p).previous; edge != nullptr; edge = Step(p).previous) {
-            result.Add(edge);
-            p = cameFrom_[Slot(p)];
+        for (int k = State(p).previous; k != kNone; k = State(p).previous) {
+            const TOutEdge& out = index_.OutEdge(k);
+            result.Add(out.edge);
+            p = out.source;
             // A loop of negative weight can close the PrevEdge links into a ring.
             if (passed[Slot(p)]) return;
             passed[Slot(p)] = true;
@@ -170,10 +169,11 @@ public:
 
 private:
     static constexpr double kInfinite = static_cast<double>(InfiniteDistance);
+    static constexpr int kNone = -1;
 
-    double& Distance(int p) { return distance_[Slot(p)]; }
-    TPathStep& Step(int p) { return steps_[Slot(p)]; }
-    const TPathStep& Step(int p) const { return steps_[Slot(p)]; }
+    TNodeState& State(int p) { return state_[Slot(p)]; }
+    const TNodeState& State(int p) const { return state_[Slot(p)]; }
+    double& Distance(int p) { return State(p).distance; }
 
     // Nodes never reached are left out of the heap: at the infinite distance they can
     // never be expanded. Once the nearest node is not below the bound, nothing can be
@@ -183,6 +183,8 @@ private:
         while (!heap_.IsEmpty()) {
             const int nearest = heap_.TakeNearest();
             if (!(Distance(nearest) < bound_)) return;
+            // Most often the next to be taken: its edges are fetched while this one is expanded.
+            if (!heap_.IsEmpty()) index_.PrefetchOutEdges(heap_.Nearest());
             Expand(nearest);
         }
     }
@@ -192,6 +194,9 @@ private:
         const int last = index_.First(u + 1);
         if (through_)
             for (int k = first; k < last; ++k) index_.OutEdge(k).edge->Scanned(index_.Node(u));
+        // Every end's state asked for at once, rather than one cache miss after another.
+        for (int k = first; k < last; ++k)
+            if (const int v = index_.OutEdge(k).target; v >= 0) __builtin_prefetch(&State(v), 1);
         for (int k = first; k < last; ++k) {
             const TOutEdge& out = index_.OutEdge(k);
             const int v = out.target;
@@ -199,44 +204,49 @@ private:
             // Compared in extended precision; narrowed to Real48 only when stored. U's
             // distance is read afresh each time: a loop edge may have lowered it.
             const long double sum = static_cast<long double>(Distance(u)) + out.weight;
-            if (Distance(v) > sum) Relax(u, v, out, sum);
+            if (Distance(v) > sum) Relax(u, v, k, sum);
             if (v == target_) bound_ = Distance(v);
         }
     }
 
-    void Relax(int u, int v, const TOutEdge& out, long double sum) {
-        SetPrevious(v, out.edge);
-        cameFrom_[Slot(v)] = u;
-        SetDistance(v, Real48::FromExtended(sum));  // on overflow the old distance stays
-        if (through_) index_.Node(v)->Relaxed(index_.Node(u), out.edge->Weight);
-    }
-
-    void SetPrevious(int v, TGraphEdge* edge) {
-        Step(v).previous = edge;
+    void Relax(int u, int v, int k, long double sum) {
+        TGraphEdge* const edge = index_.OutEdge(k).edge;
+        State(v).previous = k;
         if (through_) index_.Node(v)->PrevEdge = edge;
+        SetDistance(v, Real48::FromExtended(sum));  // on overflow the old distance stays
+        if (through_) index_.Node(v)->Relaxed(index_.Node(u), edge->Weight);
     }
 
     void SetDistance(int v, Real48 distance) {
-        Step(v).stored = distance;
         Distance(v) = distance.ToDouble();
         heap_.Lower(v, Distance(v));
         if (through_) index_.Node(v)->Distance = distance;
     }
 
+    // An index taken over unchanged spared the search its BuildOutEdges, which would
+    // only have refilled every list with what it holds, unless a node was given another
+    // list: looked at here, where each node is visited anyway, and then all are rebuilt.
     void WriteBack() const {
+        const Real48 infinite = Real48::FromExtended(InfiniteDistance);
+        bool listsHold = true;
         for (int p = 0; p < index_.NodeCount(); ++p) {
-            index_.Node(p)->Distance = Step(p).stored;
-            index_.Node(p)->PrevEdge = Step(p).previous;
+            const TNodeState& state = State(p);
+            TGraphNode* node = index_.Node(p);
+            // Exact: every distance kept was widened from a Real48.
+            node->Distance =
+                state.distance == kInfinite ? infinite : Real48::FromExtended(state.distance);
+            node->PrevEdge =
+                state.previous == kNone ? nullptr : index_.OutEdge(state.previous).edge;
+            if (index_.IsReused()) listsHold = listsHold && index_.HoldsFilledOutEdges(p);
         }
+        if (!listsHold) index_.FillOutEdges();
     }
 
     const TSearchIndex& index_;
     const int target_;
     const bool through_;        // hooks are called: keep the nodes up to date
     double bound_ = kInfinite;  // the target's Distance as the search has seen it
-    TBig<double>& distance_;
-    TBig<TPathStep>& steps_;
-    TBig<int>& cameFrom_;
+    TBig<TNodeState>& state_;
     TNodeHeap heap_;
 };
 
@@ -245,20 +255,25 @@ private:
 void TMathGraph::BuildOutEdges() {
     if (Nodes == nullptr) return;
     const TWorkspaceLoan workspace(workspace_);
-    TSearchIndex(*workspace, *Nodes, Edges.get()).FillOutEdges();
+    const TSearchIndex index(*workspace, *Nodes, Edges.get());
+    index.FillOutEdges();
+    if (!index.HasHooks()) (*workspace).MarkCurrent(*Nodes, Edges.get());
 }
 
 std::unique_ptr<TEdgeList> TMathGraph::ShortestPath(TGraphNode* source, TGraphNode* target) {
-    auto result = std::make_unique<TEdgeList>();
-    if (Nodes == nullptr) return result;
+    if (Nodes == nullptr) return std::make_unique<TEdgeList>();
     const TWorkspaceLoan workspace(workspace_);
     const TSearchIndex index(*workspace, *Nodes, Edges.get());
+    auto result = std::make_unique<TEdgeList>();
     const int from = index.PositionOf(source);
     const int to = index.PositionOf(target);
     if (from < 0 || to < 0) return result;
-    index.FillOutEdges();
+    // Without hooks nobody sees the lists before the search ends, where WriteBack checks them.
+    if (!index.IsReused()) index.FillOutEdges();
     TSearch search(*workspace, index, to);
     search.Run(from);
     search.WalkBack(*result);
+    // With hooks an observer might have changed what the index was built from.
+    if (!index.HasHooks()) (*workspace).MarkCurrent(*Nodes, Edges.get());
     return result;
 }

@@ -8,6 +8,7 @@
 #include "graph/GraphRecords.h"
 #include "graph/ObjGraph.h"
 #include "persistence/ObjPerst.h"
+#include "support/MemoryLimit.h"
 #include "tests/persistence/StreamBytes.h"
 
 namespace {
@@ -150,6 +151,43 @@ TEST(GraphRecordWrite, WithoutNodesFailsAfterTheNodeListAndLeavesTheFile) {
     EXPECT_EQ(ContentOf(objects.GetStream()), FrameHeader("TMathGraph") + FrameHeader("TNodeList") +
                                                   kNodeListHeader + Bytes({2, 0}));
     EXPECT_EQ(graph.Matrix, nullptr);
+}
+
+TEST(GraphRecordWrite, MatrixBytesAreKnownFromTheNodeCountAlone) {
+    for (const int n : {1, 2, 127, 128}) {
+        std::vector<std::string> captions(static_cast<std::size_t>(n), "node");
+        auto graph = GraphOf(captions);
+        Connect(*graph, 1, n, 2.5L);
+        const std::size_t whole = FrameOf(graph.get()).size();
+        const std::size_t nodes = FrameOf(graph->Nodes.get()).size();
+        EXPECT_EQ(whole - FrameHeader("TMathGraph").size() - nodes, MatrixFileBytes(n)) << n;
+    }
+}
+
+/// Sets what the machine seems to have, for one test.
+class TUsableMemory {
+public:
+    explicit TUsableMemory(std::uint64_t bytes) { SetUsableMemoryForTesting(bytes); }
+    ~TUsableMemory() { SetUsableMemoryForTesting(0); }
+};
+
+TEST(GraphRecordWrite, AGraphBeyondTheMemoryIsRefusedAndLeavesFileAndGraph) {
+    auto graph = GraphOf(std::vector<std::string>(300, "node"));
+    Connect(*graph, 1, 2, 2.5L);
+    TTempDir dir;
+    WriteFileBytes(dir.Path("old.stm"), Bytes({1, 2, 3}));
+    {
+        const TUsableMemory machine(2'000'000);  // 300 nodes need 2.4 MB of file, 2.2 of cells
+        EXPECT_EQ(MessageOf<EGraphTooLarge>(
+                      [&] { SaveObjectToFile(graph.get(), dir.Path("old.stm"), true); }),
+                  "The graph's file would take 3 MB: too large to save");
+        EXPECT_EQ(FileBytes(dir.Path("old.stm")), Bytes({1, 2, 3}));
+        EXPECT_EQ(graph->Matrix, nullptr);  // refused before anything was built
+    }
+    SaveObjectToFile(graph.get(), dir.Path("old.stm"), true);
+    EXPECT_EQ(EdgesOf(*RoundTrip(*graph)), std::vector<std::string>{"node>node 2.5"});
+    EXPECT_EQ(MessageOf<EGraphTooLarge>([] { throw EGraphTooLarge(27.2e9L); }),
+              "The graph's file would take 28 GB: too large to save");
 }
 
 TEST(GraphRecordRead, DamagedFilesGiveALibraryErrorOrAGraph) {

@@ -384,6 +384,38 @@ struct TRandomGraph {
         nodes.erase(nodes.begin());
     }
 
+    /// One change of a kind that a search made before must see: none, a weight, an end,
+    /// a node given another OutEdges list or its list changed, a node or an edge added,
+    /// the node list's marker moved.
+    void ChangeOneThing(std::mt19937& random) {
+        TGraphNode* node = nodes[random() % nodes.size()];
+        TGraphEdge* edge = graph.Edges->Count() > 0 ? graph.Edges->Get(0) : nullptr;
+        switch (random() % 8) {
+            case 1:
+                if (edge != nullptr) edge->Weight = Real48::FromExtended(random() % 4);
+                break;
+            case 2:
+                if (edge != nullptr) edge->ToNode = node;
+                break;
+            case 3:
+                std::swap(node->OutEdges, nodes.front()->OutEdges);
+                break;
+            case 4:
+                if (edge != nullptr) node->OutEdges->Add(edge);
+                break;
+            case 5:
+                nodes.push_back(new TGraphNode(std::make_unique<TStringObj>("extra")));
+                graph.Nodes->Append(nodes.back());
+                break;
+            case 6:
+                graph.Edges->Add(new TGraphEdge(node, nodes.front()));
+                break;
+            case 7:
+                graph.Nodes->First();
+                break;
+        }
+    }
+
     /// The error, the path, each node's Distance, PrevEdge and OutEdges, and the hook calls.
     template <class Search>
     std::vector<std::string> Run(std::size_t source, std::size_t target, Search search) {
@@ -429,6 +461,40 @@ TEST(ShortestPathDifferential, MatchesThePlainScanStoreForStore) {
     }
     EXPECT_GT(overflows[0], 10);  // the overflow was really met, in both ways of storing
     EXPECT_GT(overflows[1], 10);
+}
+
+/// Six searches on the graph of seed, each after one change; the outcomes and where the
+/// marker of the nodes ended.
+template <class Search>
+std::vector<std::string> SearchesWithChanges(unsigned seed, Search search) {
+    TRandomGraph graph(seed);
+    std::mt19937 random(~seed);
+    std::vector<std::string> outcomes;
+    for (int query = 0; query < 6; ++query) {
+        std::mt19937 change(seed * 7 + static_cast<unsigned>(query));
+        if (query > 0) graph.ChangeOneThing(change);
+        const std::size_t source = random() % graph.nodes.size();
+        const std::size_t target = random() % graph.nodes.size();
+        const auto outcome = graph.Run(source, target, search);
+        outcomes.insert(outcomes.end(), outcome.begin(), outcome.end());
+        // The marker is where a walk over the nodes leaves it.
+        outcomes.push_back(
+            static_cast<TGraphNode*>(graph.graph.Nodes->GetCurrent())->Caption->Text);
+    }
+    return outcomes;
+}
+
+// A graph searched again, unchanged, may be searched with what the search built the last
+// time: every change in between must show in the next result. Each graph's searches run
+// one after another, with no other list made or changed in between.
+TEST(ShortestPathDifferential, RepeatedSearchesSeeEveryChangeInBetween) {
+    const auto heap = [](TMathGraph& g, TGraphNode* s, TGraphNode* t) {
+        return g.ShortestPath(s, t);
+    };
+    for (unsigned seed = 1; seed <= 1500; ++seed)
+        ASSERT_EQ(SearchesWithChanges(seed, heap),
+                  SearchesWithChanges(seed, reference::ShortestPath))
+            << "seed " << seed;
 }
 
 }  // namespace

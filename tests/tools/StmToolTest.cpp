@@ -364,6 +364,19 @@ TEST_F(StmToolErrors, EndlessDeviceFailsAtItsSignature) {
     EXPECT_EQ(run.err, "Invalid stream format\n");
 }
 
+TEST_F(StmToolErrors, AGraphBeyondTheAddressSpaceIsRefusedBeforeItIsBuilt) {
+    if (kAddressSanitizer) GTEST_SKIP() << "AddressSanitizer needs the address space";
+    const std::string file = File(Bytes({1, 2, 3}), "old.stm");
+    std::string nodes = R"({"nodes": [)";
+    for (int i = 0; i < 10000; ++i)
+        nodes += (i > 0 ? ", " : "") + std::string(R"({"caption": "", "x": 1, "y": 2})");
+    // 10,000 nodes make 2.7 GB of file, which 1 GiB of address space cannot hold.
+    const TRun run = Run({"new", file}, nodes + R"(], "edges": []})", "ulimit -v 1048576; ");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "The graph's file would take 3 GB: too large to save\n");
+    EXPECT_EQ(FileBytes(file), Bytes({1, 2, 3}));
+}
+
 TEST_F(StmToolErrors, FailedSavesReportAndLeaveTheFile) {
     const std::string file = File(Bytes({1, 2, 3}), "old.stm");
     const std::string oneNode = R"({"nodes": [{"caption": "A", "x": 1, "y": 2}], )";
