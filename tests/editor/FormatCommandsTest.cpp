@@ -38,6 +38,13 @@ struct TPlace {
     friend bool operator==(const TPlace&, const TPlace&) = default;
 };
 
+bool Holds(const QImage& image, QRgb colour) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == colour) return true;
+    return false;
+}
+
 class FormatCommands : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -170,6 +177,7 @@ TEST_F(FormatCommands, PngAtScaleOneIsTheViewPixelForPixel) {
     const QImage written = QImage(*chosen).convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(written.size(), shown.size());
     EXPECT_TRUE(written == shown);
+    EXPECT_TRUE(Holds(shown, qRgb(255, 0, 0)) && Holds(shown, qRgb(0, 0, 0)));  // drawn at all
 
     scale = 2;
     chosen = dir.filePath("view2.png");
