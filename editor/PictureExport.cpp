@@ -19,12 +19,15 @@ public:
         : Exception("The picture is too large for the memory: choose a smaller scale") {}
 };
 
-// The painter's lengths are the view's pixels: scaled up to the device's by the caller.
-void PaintView(QPainter& painter, const TGraphView& view, QSize size, QColor background) {
+// The painter's lengths are the view's pixels, labelRatio device pixels each: scaled up by
+// the caller, or by the image's pixel ratio.
+void PaintView(QPainter& painter, const TGraphView& view, QSize size, QColor background,
+               qreal labelRatio = 0) {
     const QRect area(QPoint(), size);
     painter.setClipRect(area);
     painter.fillRect(area, background);
     TQtCanvas canvas(painter);
+    if (labelRatio > 0) canvas.SetLabelPixelRatio(labelRatio);
     view.Paint(canvas);
 }
 
@@ -55,7 +58,7 @@ QByteArray Svg(const TGraphView& view, QSize size, QColor background, int scale)
     svg.setTitle("Graph");
     QPainter painter(&svg);
     painter.scale(scale, scale);
-    PaintView(painter, view, size, background);
+    PaintView(painter, view, size, background, scale);
     painter.end();
     return bytes;
 }
@@ -72,7 +75,7 @@ QByteArray Pdf(const TGraphView& view, QSize size, QColor background, int scale)
     pdf.setCreator("grapheditor");
     QPainter painter(&pdf);
     painter.scale(scale, scale);
-    PaintView(painter, view, size, background);
+    PaintView(painter, view, size, background, scale);
     painter.end();
     return bytes;
 }
