@@ -1,7 +1,8 @@
 // Graphs from other tools: reading a 1,000,000-edge CSV edge list and a 100,000-edge
 // GraphML file into the document and into the editor's graph, and Graphviz's layouts of
 // a 2,000-node graph through the library against Graphviz's own command line on the same
-// graph. bench/interchange.sh times NetworkX reading the same files in the same run.
+// graph, and the editor's Layout menu's path to the same layout. bench/interchange.sh times
+// NetworkX reading the same files in the same run.
 //
 // The files are made from a fixed seed at start-up, in the folder BENCH_FILES_DIR names
 // (kept for the script) or in a temporary one.
@@ -14,6 +15,7 @@
 #include <random>
 
 #include "editor/GraphDocument.h"
+#include "editor/InterchangeSteps.h"
 #include "interchange/Fields.h"
 #include "interchange/Formats.h"
 #include "interchange/Layout.h"
@@ -110,6 +112,19 @@ void BM_Layout(benchmark::State& state) {
         benchmark::DoNotOptimize(LayOut(Files().layoutGraph, EngineOf(state), kStartViewBox));
 }
 
+/// The editor's Layout command on the same graph as the editor holds it: the graph's
+/// document, the layout, and the step that moves every node, applied.
+void BM_EditorLayout(benchmark::State& state) {
+    state.SetLabel(LayoutEngineName(EngineOf(state)));
+    TWarnings warnings;
+    const std::unique_ptr<TMathGraph> graph = GraphOfDocument(Files().layoutGraph, warnings);
+    for (auto _ : state) {
+        const std::unique_ptr<TGraphEdit> step =
+            LayoutStep(*graph, EngineOf(state), kStartViewBox, TPosition{});
+        step->Apply(*graph);
+    }
+}
+
 /// The same graph laid out by Graphviz's program, whole: its start, reading the file,
 /// the layout and its plainest output.
 void BM_CommandLine(benchmark::State& state) {
@@ -125,6 +140,7 @@ BENCHMARK(BM_ReadCsvToGraph)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadGraphMl)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadGraphMlToGraph)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Layout)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EditorLayout)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CommandLine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

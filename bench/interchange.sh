@@ -70,6 +70,8 @@ graphml=$(median BM_ReadGraphMl/real_time cpu)
 graphml_graph=$(median BM_ReadGraphMlToGraph/real_time cpu)
 neato=$(median BM_Layout/0/real_time)
 sfdp=$(median BM_Layout/1/real_time)
+editor_neato=$(median BM_EditorLayout/0/real_time)
+editor_sfdp=$(median BM_EditorLayout/1/real_time)
 neato_cli=$(median BM_CommandLine/0/real_time)
 sfdp_cli=$(median BM_CommandLine/1/real_time)
 awk -v c="$csv" -v cg="$csv_graph" -v nc="$(nx_ms csv_cpu)" -v g="$graphml" -v gg="$graphml_graph" \
@@ -79,6 +81,13 @@ awk -v c="$csv" -v cg="$csv_graph" -v nc="$(nx_ms csv_cpu)" -v g="$graphml" -v g
         printf "medians, elapsed: neato %.0f ms, command line %.0f ms: %.2f; sfdp %.0f ms, command line %.0f ms: %.2f\n",
                n, nl, n / nl, s, sl, s / sl
     }'
+awk -v n="$neato" -v en="$editor_neato" -v nl="$neato_cli" -v s="$sfdp" -v es="$editor_sfdp" \
+    -v sl="$sfdp_cli" 'BEGIN {
+        printf "the editor Layout menu: neato %.0f ms (%.2f of the command line), sfdp %.0f ms (%.2f)\n",
+               en, en / nl, es, es / sl
+        printf "                       over LayOut alone: neato %+.0f ms, sfdp %+.0f ms\n", en - n, es - s
+    }'
 echo "summary csv_ms=$csv csv_graph_ms=$csv_graph networkx_csv_ms=$(nx_ms csv_cpu)" \
      "graphml_ms=$graphml graphml_graph_ms=$graphml_graph networkx_graphml_ms=$(nx_ms graphml_cpu)" \
-     "neato_ms=$neato neato_cli_ms=$neato_cli sfdp_ms=$sfdp sfdp_cli_ms=$sfdp_cli"
+     "neato_ms=$neato neato_cli_ms=$neato_cli sfdp_ms=$sfdp sfdp_cli_ms=$sfdp_cli" \
+     "editor_neato_ms=$editor_neato editor_sfdp_ms=$editor_sfdp"

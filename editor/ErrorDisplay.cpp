@@ -11,6 +11,11 @@ TErrorDisplay& CurrentDisplay() {
     return display;
 }
 
+TErrorDisplay& CurrentWarningDisplay() {
+    static TErrorDisplay display;
+    return display;
+}
+
 }  // namespace
 
 void ShowErrorMessage(const QString& message) {
@@ -23,4 +28,16 @@ void ShowErrorMessage(const QString& message) {
 
 TErrorDisplay SetErrorDisplay(TErrorDisplay display) {
     return std::exchange(CurrentDisplay(), std::move(display));
+}
+
+void ShowWarningMessage(const QString& message) {
+    if (CurrentWarningDisplay()) {
+        CurrentWarningDisplay()(message);
+        return;
+    }
+    QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationName(), message);
+}
+
+TErrorDisplay SetWarningDisplay(TErrorDisplay display) {
+    return std::exchange(CurrentWarningDisplay(), std::move(display));
 }

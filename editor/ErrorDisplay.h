@@ -15,6 +15,13 @@ using TErrorDisplay = std::function<void(const QString& message)>;
 /// display restores it. Returns the display that was set.
 TErrorDisplay SetErrorDisplay(TErrorDisplay display);
 
+/// Shows what a command could not keep (an import's or an export's losses) in a warning
+/// message box, or hands it to the display set by SetWarningDisplay. The command itself
+/// has succeeded.
+void ShowWarningMessage(const QString& message);
+/// As SetErrorDisplay, for the warnings.
+TErrorDisplay SetWarningDisplay(TErrorDisplay display);
+
 /// Runs body; an error it raises is shown and goes no further, so that no
 /// exception crosses a Qt frame. True when body ran to its end.
 template <class Body>

@@ -67,11 +67,8 @@ std::unique_ptr<TMathGraph> GraphOfDocument(const TGraphDocument& document, TWar
     std::vector<TGraphNode*> nodes;
     nodes.reserve(document.Nodes.size());
     for (const TDocumentNode& node : document.Nodes) {
-        const std::string caption = Utf8ToWindows1252(node.Caption);
-        if (Windows1252ToUtf8(caption) != node.Caption)
-            warnings.Note("characters outside Windows-1252 replaced by \"?\"", NodePlace(node));
         const TPosition at = node.Position.value_or(TPosition{});
-        auto point = std::make_unique<TGraphPoint>(at.X, at.Y, caption);
+        auto point = std::make_unique<TGraphPoint>(at.X, at.Y, CaptionForGraph(node, warnings));
         graph->Nodes->Append(point.get());
         nodes.push_back(point.release());  // the node list's from here
     }
@@ -83,6 +80,13 @@ std::unique_ptr<TMathGraph> GraphOfDocument(const TGraphDocument& document, TWar
         added.release();  // the graph's from here
     }
     return graph;
+}
+
+std::string CaptionForGraph(const TDocumentNode& node, TWarnings& warnings) {
+    std::string caption = Utf8ToWindows1252(node.Caption);
+    if (Windows1252ToUtf8(caption) != node.Caption)
+        warnings.Note("characters outside Windows-1252 replaced by \"?\"", NodePlace(node));
+    return caption;
 }
 
 void NoteGraphFileLosses(const TGraphDocument& document, TWarnings& warnings) {
@@ -132,6 +136,18 @@ TGraphDocument ReadGraphDocument(const std::string& fileName, TFileFormat format
     } catch (const Exception& e) {
         throw EFormatError(fileName, e.what());
     }
+}
+
+TGraphDocument ReadPlacedDocument(const std::string& fileName, TFileFormat format,
+                                  TWarnings& warnings) {
+    TGraphDocument document = ReadGraphDocument(fileName, format, warnings);
+    try {
+        PlaceNodes(document, std::nullopt, warnings);
+    } catch (const ELayoutError& e) {
+        const TLayoutEngine used = DefaultLayoutEngine(document.Nodes.size());
+        throw ELayoutError(std::string(LayoutEngineName(used)) + ": " + e.what());
+    }
+    return document;
 }
 
 void WriteGraphDocument(const TGraphDocument& document, const std::string& fileName,

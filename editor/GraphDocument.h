@@ -31,6 +31,10 @@ TGraphDocument DocumentOfGraph(TMathGraph& graph);
 /// outside Windows-1252 become "?", noted in warnings. Caller owns the result.
 std::unique_ptr<TMathGraph> GraphOfDocument(const TGraphDocument& document, TWarnings& warnings);
 
+/// The node's caption as the editor holds it, in Windows-1252: each character outside it
+/// becomes "?", noted in warnings.
+std::string CaptionForGraph(const TDocumentNode& node, TWarnings& warnings);
+
 /// Notes in warnings what a graph file cannot hold of document: captions longer than 255
 /// bytes (cut), parallel edges (only the last is kept), edges of weight 0 (left out).
 void NoteGraphFileLosses(const TGraphDocument& document, TWarnings& warnings);
@@ -47,6 +51,12 @@ void PlaceNodes(TGraphDocument& document, std::optional<TLayoutEngine> engine, T
 /// EFormatError begun by the file's name (but for EFOpenError, which names it).
 TGraphDocument ReadGraphDocument(const std::string& fileName, TFileFormat format,
                                  TWarnings& warnings);
+
+/// ReadGraphDocument, then PlaceNodes without an engine: nodes without positions laid out
+/// by default, as stmtool convert and the editor's import do. Their errors, ELayoutError
+/// with its message begun by the engine's name.
+TGraphDocument ReadPlacedDocument(const std::string& fileName, TFileFormat format,
+                                  TWarnings& warnings);
 
 /// Writes document to the file in format, so that the file holds all of it or is left
 /// as it was; what the format cannot hold is noted in warnings first. With strict, any

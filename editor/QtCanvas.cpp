@@ -108,6 +108,8 @@ void TQtCanvas::CurveTo(int x1, int y1, int x2, int y2, int x, int y) {
 
 void TQtCanvas::TextOut(int x, int y, std::string_view text) {
     DrawPendingLines();
-    const qreal ratio = painter_.device() != nullptr ? painter_.device()->devicePixelRatioF() : 1;
+    const qreal ratio = labelRatio_ > 0                ? labelRatio_
+                        : painter_.device() != nullptr ? painter_.device()->devicePixelRatioF()
+                                                       : 1;
     painter_.drawImage(QPoint(x, y), labels_.Label(text, penColor_, ratio));
 }

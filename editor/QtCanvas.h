@@ -69,6 +69,11 @@ public:
     void CurveTo(int x1, int y1, int x2, int y2, int x, int y) override;
     void TextOut(int x, int y, std::string_view text) override;
 
+    /// Labels are written at this many pixels to the painter's unit rather than at the
+    /// device's pixel ratio: for a device that the painter scales up itself (an SVG or PDF
+    /// picture), so that they come out as sharp as on a screen of that ratio.
+    void SetLabelPixelRatio(qreal ratio) { labelRatio_ = ratio; }
+
 private:
     // Enough to make the painter's own work per call negligible, little enough to stay
     // in the cache.
@@ -85,4 +90,5 @@ private:
     int penWidth_ = 1;
     TColor brush_;
     bool brushSet_ = false;  // the painter's brush is still the one it came with
+    qreal labelRatio_ = 0;   // 0: the device's
 };

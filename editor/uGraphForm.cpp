@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,10 +24,14 @@
 #include <QVBoxLayout>
 #include <QWindow>
 #include <algorithm>
+#include <array>
 #include <memory>
 
 #include "editor/ErrorDisplay.h"
 #include "editor/GraphControl.h"
+#include "editor/GraphDocument.h"
+#include "editor/InterchangeSteps.h"
+#include "editor/PictureExport.h"
 #include "editor/ResultText.h"
 #include "editor/ResultsPanel.h"
 #include "persistence/ObjStream.h"
@@ -132,9 +137,18 @@ TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent) {
             return std::nullopt;
         return dialog.selectedFiles().first();
     };
+    ChoosePictureScale = [this]() -> std::optional<int> {
+        bool chosen = false;
+        const QString scale = QInputDialog::getItem(
+            this, "Export Picture", "Scale:", {"1x", "2x", "4x"}, 0, false, &chosen);
+        if (!chosen) return std::nullopt;
+        return scale.left(1).toInt();
+    };
     CreatePanels();
     CreateBoxes();
     CreateMenu();
+    CreateFormatItems();
+    CreateLayoutMenu();
     CreateDialogs();
     FormCreate();
     FitOnItsScreen();
@@ -369,6 +383,7 @@ void TGraphForm::SetEditingLocked(bool locked) {
     for (QAction* command :
          {LoadMenuItem, DeleteEdgeMenuItem, DeleteNodeMenuItem, ShortestPathMenuItem})
         command->setEnabled(!locked);
+    LockFormatItems(locked);
     NodeCaptionEdit->setReadOnly(locked);
     WeightEdit->setReadOnly(locked);
     RefreshUndoItems();
@@ -442,4 +457,207 @@ void TGraphForm::ShowWeightsMenuItemClick() {
 
 void TGraphForm::SeparateOppositeMenuItemClick() {
     GraphControl->ShowChanges(View().SetSeparateOpposite(SeparateOppositeMenuItem->isChecked()));
+}
+
+// ----------------------------------------------------------------------------
+// Other tools' files, pictures and Graphviz's layouts
+
+namespace {
+
+struct TFormatFilter {
+    const char* description;
+    const char* patterns;
+    TFileFormat format;
+};
+constexpr std::array<TFormatFilter, 5> kFormatFilters{{
+    {"GraphML (*.graphml)", "*.graphml", TFileFormat::GraphMl},
+    {"GEXF (*.gexf)", "*.gexf", TFileFormat::Gexf},
+    {"Graphviz DOT (*.dot *.gv)", "*.dot;*.gv", TFileFormat::Dot},
+    {"CSV edge list (*.csv)", "*.csv", TFileFormat::Csv},
+    {"JSON (*.json)", "*.json", TFileFormat::Json},
+}};
+constexpr const char* kPictureFilter =
+    "PNG image (*.png)|*.png|SVG drawing (*.svg)|*.svg|PDF document (*.pdf)|*.pdf";
+constexpr std::array<const char*, 5> kLayoutEngines{"neato", "sfdp", "dot", "circo", "twopi"};
+
+// Every format, led for reading by one filter for all of them.
+QString FormatFilter(bool all) {
+    QStringList parts, patterns;
+    for (const TFormatFilter& filter : kFormatFilters) {
+        parts << filter.description << filter.patterns;
+        patterns << filter.patterns;
+    }
+    if (all) parts.prepend({"Graph files|" + patterns.join(';')});
+    return parts.join('|');
+}
+
+QFileDialog* NewDialog(QWidget* parent, const char* name, QFileDialog::AcceptMode mode,
+                       const QString& filter) {
+    auto* dialog = new QFileDialog(parent);
+    dialog->setObjectName(name);
+    dialog->setAcceptMode(mode);
+    dialog->setNameFilters(QtNameFilters(filter));
+    return dialog;
+}
+
+// The format of the name's extension; for a name without one, that of the filter chosen.
+TFileFormat ChosenFormat(const QString& name, const QFileDialog& dialog) {
+    if (const std::optional<TFileFormat> format = FormatOfFileName(FileNameBytes(name)))
+        return *format;
+    for (const TFormatFilter& filter : kFormatFilters)
+        if (dialog.selectedNameFilter() == filter.description) return filter.format;
+    throw EFormatError(FileNameBytes(name),
+                       "no extension of a format: .graphml, .gexf, .dot, .gv, .csv or .json");
+}
+
+TPictureKind ChosenPictureKind(const QString& name, const QFileDialog& dialog) {
+    if (const std::optional<TPictureKind> kind = PictureKindOfFileName(FileNameBytes(name)))
+        return *kind;
+    constexpr std::array<TPictureKind, 3> kinds{TPictureKind::Png, TPictureKind::Svg,
+                                                TPictureKind::Pdf};
+    const qsizetype chosen = dialog.nameFilters().indexOf(dialog.selectedNameFilter());
+    return chosen >= 0 && chosen < qsizetype(kinds.size()) ? kinds[std::size_t(chosen)]
+                                                           : TPictureKind::Png;
+}
+
+// The wait cursor over the whole application while a command works.
+class TBusyCursor {
+public:
+    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
+// What a finished import or export could not keep, all in one message.
+void ShowLosses(const QString& fileName, const char* done, const TWarnings& warnings) {
+    if (warnings.Empty()) return;
+    QString text = QFileInfo(fileName).fileName() + ' ' + done + ", but not all of it:";
+    for (const std::string& line : warnings.Lines()) text += "\n- " + QString::fromStdString(line);
+    ShowWarningMessage(text);
+}
+
+struct TImported {
+    QString name;
+    TGraphDocument document;
+    TWarnings warnings;
+};
+
+// The graph of the file chosen in dialog, laid out when some node has no position.
+std::optional<TImported> ReadChosenFile(
+    const std::function<std::optional<QString>(QFileDialog&)>& runDialog, QFileDialog& dialog) {
+    const std::optional<QString> name = runDialog(dialog);
+    if (!name) return std::nullopt;
+    const TFileFormat format = ChosenFormat(*name, dialog);
+    TImported imported{*name, {}, {}};
+    const TBusyCursor busy;
+    imported.document = ReadPlacedDocument(FileNameBytes(*name), format, imported.warnings);
+    return imported;
+}
+
+}  // namespace
+
+void TGraphForm::CreateFormatItems() {
+    ImportMenuItem =
+        AddItem(FileMenuItem, "ImportMenuItem", "&Import...", &TGraphForm::ImportMenuItemClick);
+    ImportIntoMenuItem =
+        AddItem(FileMenuItem, "ImportIntoMenuItem", "Import Into &Current Graph...",
+                &TGraphForm::ImportIntoMenuItemClick);
+    ExportMenuItem =
+        AddItem(FileMenuItem, "ExportMenuItem", "&Export...", &TGraphForm::ExportMenuItemClick);
+    ExportPictureMenuItem = AddItem(FileMenuItem, "ExportPictureMenuItem", "Export &Picture...",
+                                    &TGraphForm::ExportPictureMenuItemClick);
+    // Added at the end; they belong between Save and Exit, in a group of their own.
+    const QList<QAction*> items{ImportMenuItem, ImportIntoMenuItem, ExportMenuItem,
+                                ExportPictureMenuItem};
+    for (QAction* item : items) FileMenuItem->removeAction(item);
+    FileMenuItem->insertActions(N1, items);
+    FileMenuItem->insertSeparator(ImportMenuItem)->setObjectName("FormatSeparator");
+    ImportDialog = NewDialog(this, "ImportDialog", QFileDialog::AcceptOpen, FormatFilter(true));
+    ExportDialog = NewDialog(this, "ExportDialog", QFileDialog::AcceptSave, FormatFilter(false));
+    PictureDialog = NewDialog(this, "PictureDialog", QFileDialog::AcceptSave, kPictureFilter);
+}
+
+void TGraphForm::CreateLayoutMenu() {
+    LayoutMenuItem = new QMenu("&Layout", this);
+    LayoutMenuItem->setObjectName("LayoutMenuItem");
+    MainMenu1->insertMenu(Calculate1->menuAction(), LayoutMenuItem);
+    for (const char* engine : kLayoutEngines) {
+        auto* item = new QAction('&' + QString(engine), this);
+        item->setObjectName(QString(engine) + "LayoutMenuItem");
+        LayoutMenuItem->addAction(item);
+        connect(item, &QAction::triggered, this,
+                [this, engine] { RunGuarded([&] { LayoutMenuItemClick(engine); }); });
+    }
+}
+
+void TGraphForm::LockFormatItems(bool locked) {
+    for (QAction* command : {ImportMenuItem, ImportIntoMenuItem}) command->setEnabled(!locked);
+    LayoutMenuItem->setEnabled(!locked);
+}
+
+void TGraphForm::ImportMenuItemClick() {
+    std::optional<TImported> imported = ReadChosenFile(RunFileDialog, *ImportDialog);
+    if (!imported) return;
+    std::unique_ptr<TMathGraph> graph = GraphOfDocument(imported->document, imported->warnings);
+    GraphControl->ShowChanges(View().ReplaceGraph(std::move(graph)));
+    fileName_ = imported->name;
+    ShowGraphLine();
+    ShowLosses(imported->name, "was imported", imported->warnings);
+}
+
+void TGraphForm::ImportIntoMenuItemClick() {
+    std::optional<TImported> imported = ReadChosenFile(RunFileDialog, *ImportDialog);
+    if (!imported) return;
+    GraphControl->ShowChanges(View().Perform(ImportStep(imported->document, imported->warnings)));
+    ShowLosses(imported->name, "was imported", imported->warnings);
+}
+
+void TGraphForm::ExportMenuItemClick() {
+    const std::optional<QString> name = RunFileDialog(*ExportDialog);
+    if (!name) return;
+    const TFileFormat format = ChosenFormat(*name, *ExportDialog);
+    TWarnings warnings;
+    {
+        const TBusyCursor busy;
+        WriteGraphDocument(DocumentOfGraph(View().Graph()), FileNameBytes(*name), format, warnings,
+                           false);
+    }
+    ShowLosses(*name, "was written", warnings);
+}
+
+QSize TGraphForm::VisibleSize() const {
+    const TViewTransform& shown = GraphControl->View().Transform();
+    if (shown.Width() > 0 && shown.Height() > 0) return QSize(shown.Width(), shown.Height());
+    return GraphControl->size();
+}
+
+void TGraphForm::ExportPictureMenuItemClick() {
+    const std::optional<QString> name = RunFileDialog(*PictureDialog);
+    if (!name) return;
+    const TPictureKind kind = ChosenPictureKind(*name, *PictureDialog);
+    const std::optional<int> scale = ChoosePictureScale();
+    if (!scale) return;
+    const TBusyCursor busy;
+    // The control paints over its panel's background: the picture has it too.
+    const QColor background = GraphControl->palette().color(GraphControl->backgroundRole());
+    const QByteArray bytes = PictureOf(View(), kind, VisibleSize(), background, *scale);
+    WriteFileBytes(FileNameBytes(*name),
+                   std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+void TGraphForm::LayoutMenuItemClick(const QString& engineName) {
+    const std::optional<TLayoutEngine> engine = LayoutEngineNamed(engineName.toStdString());
+    if (!engine) return;
+    // The visible area, in the graph's units: the nodes land where the user looks.
+    const TViewTransform& shown = View().Transform();
+    const QSize size = VisibleSize();
+    const int margin = kStartViewBox.Margin, least = 2 * margin + 1;
+    const TLayoutBox box{std::max(int(size.width() / shown.Zoom()), least),
+                         std::max(int(size.height() / shown.Zoom()), least), margin};
+    const TGraphXY origin = shown.ToGraph(0, 0);
+    const TBusyCursor busy;
+    std::unique_ptr<TGraphEdit> step =
+        LayoutStep(View().Graph(), *engine, box, TPosition{origin.X, origin.Y});
+    if (step) GraphControl->ShowChanges(View().Perform(std::move(step)));
 }

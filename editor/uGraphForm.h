@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -56,6 +57,9 @@ public:
     /// Shows a file dialog modally: the chosen file name, or none when the user
     /// cancels. Tests put a stand-in here instead of a modal dialog.
     std::function<std::optional<QString>(QFileDialog& dialog)> RunFileDialog;
+    /// Asks for the scale of File, Export Picture: 1, 2 or 4, or none when the user
+    /// cancels. Tests put a stand-in here too.
+    std::function<std::optional<int>()> ChoosePictureScale;
 
     QFrame* GraphPanel = nullptr;
     QFrame* RightPanel = nullptr;
@@ -96,6 +100,15 @@ public:
     QAction* ShowWeightsMenuItem = nullptr;
     QAction* SeparateOppositeMenuItem = nullptr;
     TResultsPanel* ResultsPanel = nullptr;
+    // Other tools' files and Graphviz's layouts.
+    QAction* ImportMenuItem = nullptr;
+    QAction* ImportIntoMenuItem = nullptr;
+    QAction* ExportMenuItem = nullptr;
+    QAction* ExportPictureMenuItem = nullptr;
+    QFileDialog* ImportDialog = nullptr;
+    QFileDialog* ExportDialog = nullptr;
+    QFileDialog* PictureDialog = nullptr;
+    QMenu* LayoutMenuItem = nullptr;
 
     /// Creates the view in GraphPanel and the results panel in BottomLeftPanel, and
     /// listens to the view.
@@ -122,6 +135,18 @@ public:
     void ShowCaptionsMenuItemClick();
     void ShowWeightsMenuItemClick();
     void SeparateOppositeMenuItemClick();
+    /// Reads a file of another format in place of the graph shown, as Load does, laid out
+    /// by default when some node has no position; what it lost is shown once it is in.
+    void ImportMenuItemClick();
+    /// The same file's nodes and edges added to the graph shown, as one step.
+    void ImportIntoMenuItemClick();
+    /// Writes the graph shown in another format; what it lost is shown once written.
+    void ExportMenuItemClick();
+    /// Writes a PNG, SVG or PDF picture of what the view shows, at a scale asked for.
+    void ExportPictureMenuItemClick();
+    /// Moves every node where the engine (Graphviz's name) places it within the visible
+    /// area, as one step.
+    void LayoutMenuItemClick(const QString& engine);
 
 private:
     void CreatePanels();
@@ -132,6 +157,15 @@ private:
     void RefreshUndoItems();
     void CreateViewMenu();
     void CreateDialogs();
+    /// Import, Import Into Current Graph, Export and Export Picture before Exit, and
+    /// their dialogs.
+    void CreateFormatItems();
+    /// The Layout menu, before Calculate.
+    void CreateLayoutMenu();
+    /// Refuses the commands of other tools' files that change the graph while locked.
+    void LockFormatItems(bool locked);
+    /// The view's visible area, in screen pixels.
+    QSize VisibleSize() const;
     void FitOnItsScreen();
     void ConnectView();
     /// The boxes after an undo or a redo: each shows its selected element, as after a

@@ -19,6 +19,7 @@
 #include "tools/AnalysisCommands.h"
 #include "tools/CommandLine.h"
 #include "tools/ConvertCommand.h"
+#include "tools/RenderCommand.h"
 #include "values/CodePage.h"
 
 namespace {
@@ -36,6 +37,11 @@ constexpr const char* kUsage =
     "                                   .json; ENGINE (neato sfdp dot circo twopi) places\n"
     "                                   the nodes, by default only when some have no\n"
     "                                   position; --strict: fail rather than lose anything\n"
+    "       stmtool render FILE OUT.svg [--captions] [--weights] [--separate]\n"
+    "                      [--adapt]\n"
+    "                                   draw the graph in FILE (any format convert reads)\n"
+    "                                   as the editor does at Actual Size, with the View\n"
+    "                                   options named switched on, into OUT.svg\n"
     "       stmtool paths FILE FROM TO [--k K]\n"
     "                                   the K cheapest loopless paths (default 1)\n"
     "       stmtool distances FILE [--from N]\n"
@@ -250,6 +256,8 @@ void RunCommand(const std::vector<std::string>& args, std::istream& in, std::ost
         DrawGraph(*LoadGraph(args[1]), out);
     } else if (command == "convert") {
         RunConvert(args, err);
+    } else if (command == "render") {
+        RunRender(args, err);
     } else if (IsAnalysisCommand(command)) {
         RunAnalysisCommand(args, out);
     } else {

@@ -18,6 +18,7 @@ inline constexpr int kExitUsage = 2;
 ///   new FILE             writes the graph given as JSON on in, in show's form
 ///   dot FILE             the graph in Graphviz's language
 ///   convert IN OUT ...   the graph of IN written to OUT in another format (RunConvert)
+///   render FILE OUT.svg  a picture of the graph as the editor draws it (RunRender)
 ///   paths, distances, components, order, tree, flow, stats: tools/AnalysisCommands.h
 /// Returns the exit status. REQUIRES: RegisterAllUnits has run.
 int RunStmTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out,

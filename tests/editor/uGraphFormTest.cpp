@@ -82,9 +82,18 @@ TEST_F(GraphFormTest, WindowMenusAndDialogsAsDesigned) {
     EXPECT_EQ(Control().parentWidget(), form.GraphPanel);
     QStringList menus;
     for (QAction* menu : form.MainMenu1->actions()) menus << menu->text();
-    EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&View", "&Calculate"}));
+    EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&View", "&Layout", "&Calculate"}));
     EXPECT_EQ(Captions(form.FileMenuItem),
-              (QStringList{"&Load Ctrl+O", "&Save Ctrl+S", "-", "E&xit Ctrl+Q"}));
+              (QStringList{"&Load Ctrl+O", "&Save Ctrl+S", "-", "&Import...",
+                           "Import Into &Current Graph...", "&Export...", "Export &Picture...", "-",
+                           "E&xit Ctrl+Q"}));
+    EXPECT_EQ(Captions(form.LayoutMenuItem),
+              (QStringList{"&neato", "&sfdp", "&dot", "&circo", "&twopi"}));
+    EXPECT_EQ(form.ImportDialog->nameFilters().first(),
+              "Graph files (*.graphml *.gexf *.dot *.gv *.csv *.json)");
+    EXPECT_EQ(form.ExportDialog->nameFilters().size(), 5);
+    EXPECT_EQ(form.PictureDialog->nameFilters(),
+              (QStringList{"PNG image (*.png)", "SVG drawing (*.svg)", "PDF document (*.pdf)"}));
     EXPECT_EQ(Captions(form.EditMenuItem),
               (QStringList{"&Undo Ctrl+Z", "&Redo Ctrl+Y Ctrl+Shift+Z", "-", "Delete E&dge",
                            "Delete &Node", "-", "&Adapt Edges"}));
