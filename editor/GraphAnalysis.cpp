@@ -167,73 +167,75 @@ std::string Counted(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + ' ' + (count == 1 ? one : many);
 }
 
-void TellPaths(const TTeller& w, const TAnalysisFindings& f, TResultText& text) {
+void TellPaths(const TTeller& teller, const TAnalysisFindings& f, TResultText& text) {
     const TAnalysisRequest& r = f.Request;
     text.Title = std::to_string(r.Count) +
                  (r.Count == 1 ? " cheapest path from " : " cheapest paths from ") +
-                 w.Name(r.From) + " to " + w.Name(r.To);
+                 teller.Name(r.From) + " to " + teller.Name(r.To);
     if (f.Paths.empty()) text.Lines.push_back("No path");
     for (std::size_t i = 0; i < f.Paths.size(); ++i)
-        text.Lines.push_back(std::to_string(i + 1) + ". cost " + w.Number(f.Paths[i].cost) + ": " +
-                             w.Names(f.Paths[i].nodes, kArrow));
+        text.Lines.push_back(std::to_string(i + 1) + ". cost " + teller.Number(f.Paths[i].cost) +
+                             ": " + teller.Names(f.Paths[i].nodes, kArrow));
 }
 
-void TellDistances(const TTeller& w, const TAnalysisFindings& f, TResultText& text) {
-    text.Title = "Distances from " + w.Name(f.Request.From);
+void TellDistances(const TTeller& teller, const TAnalysisFindings& f, TResultText& text) {
+    text.Title = "Distances from " + teller.Name(f.Request.From);
     const std::vector<double>& distance = f.Distances.distance;
     std::vector<int> reached, unreached;
     for (std::size_t i = 0; i < distance.size(); ++i)
         (std::isinf(distance[i]) ? unreached : reached).push_back(static_cast<int>(i) + 1);
     AddLines(text, reached.size(), [&](std::size_t i) {
-        return w.Name(reached[i]) + ": " + w.Number(distance[std::size_t(reached[i] - 1)]);
+        return teller.Name(reached[i]) + ": " +
+               teller.Number(distance[std::size_t(reached[i] - 1)]);
     });
-    if (!unreached.empty()) text.Lines.push_back("No path to " + w.Names(unreached, ", "));
+    if (!unreached.empty()) text.Lines.push_back("No path to " + teller.Names(unreached, ", "));
 }
 
-void TellComponents(const TTeller& w, const TAnalysisFindings& f, TResultText& text) {
+void TellComponents(const TTeller& teller, const TAnalysisFindings& f, TResultText& text) {
     const bool weak = f.Request.Kind == TAnalysisKind::WeakComponents;
     text.Title = std::string(weak ? "Weak" : "Strong") +
                  " components: " + std::to_string(f.Components.size());
     AddLines(text, f.Components.size(), [&](std::size_t i) {
-        return std::to_string(i + 1) + ". " + w.Names(f.Components[i], ", ");
+        return std::to_string(i + 1) + ". " + teller.Names(f.Components[i], ", ");
     });
 }
 
-void TellOrder(const TTeller& w, const TAnalysisFindings& f, TResultText& text) {
+void TellOrder(const TTeller& teller, const TAnalysisFindings& f, TResultText& text) {
     text.Title = "Topological order";
     if (f.Order.cycle.empty()) {
-        if (!f.Order.order.empty()) text.Lines.push_back(w.Names(f.Order.order, ", "));
+        if (!f.Order.order.empty()) text.Lines.push_back(teller.Names(f.Order.order, ", "));
         return;
     }
     text.Lines.push_back("No order: the graph has a cycle");
-    text.Lines.push_back(w.Names(f.Order.cycle, kArrow));
+    text.Lines.push_back(teller.Names(f.Order.cycle, kArrow));
 }
 
-void TellTree(const TTeller& w, const TAnalysisFindings& f, TResultText& text) {
+void TellTree(const TTeller& teller, const TAnalysisFindings& f, TResultText& text) {
     text.Title = "Minimum spanning tree";
-    text.Lines.push_back("weight " + w.Number(f.Forest.weight) + ", " +
+    text.Lines.push_back("weight " + teller.Number(f.Forest.weight) + ", " +
                          Counted(f.Forest.edges.size(), "edge", "edges"));
     AddLines(text, f.Forest.edges.size(),
-             [&](std::size_t i) { return w.EdgeLine(f.Forest.edges[i]); });
+             [&](std::size_t i) { return teller.EdgeLine(f.Forest.edges[i]); });
 }
 
-void TellFlow(const TTeller& w, const TAnalysisFindings& f, TResultText& text) {
-    text.Title = "Maximum flow from " + w.Name(f.Request.From) + " to " + w.Name(f.Request.To);
-    text.Lines.push_back("value " + w.Number(f.Flow.value) + ", cut of " +
+void TellFlow(const TTeller& teller, const TAnalysisFindings& f, TResultText& text) {
+    text.Title =
+        "Maximum flow from " + teller.Name(f.Request.From) + " to " + teller.Name(f.Request.To);
+    text.Lines.push_back("value " + teller.Number(f.Flow.value) + ", cut of " +
                          Counted(f.Flow.cutEdges.size(), "edge", "edges"));
     AddLines(text, f.Flow.cutEdges.size(),
-             [&](std::size_t i) { return w.EdgeLine(f.Flow.cutEdges[i]); });
+             [&](std::size_t i) { return teller.EdgeLine(f.Flow.cutEdges[i]); });
 }
 
 /// The title of a request the algorithm refused.
-std::string RefusedTitle(const TTeller& w, const TAnalysisRequest& r) {
+std::string RefusedTitle(const TTeller& teller, const TAnalysisRequest& r) {
     switch (r.Kind) {
         case TAnalysisKind::CheapestPaths:
-            return "Cheapest paths from " + w.Name(r.From) + " to " + w.Name(r.To);
+            return "Cheapest paths from " + teller.Name(r.From) + " to " + teller.Name(r.To);
         case TAnalysisKind::DistancesFrom:
-            return "Distances from " + w.Name(r.From);
+            return "Distances from " + teller.Name(r.From);
         case TAnalysisKind::MaximumFlow:
-            return "Maximum flow from " + w.Name(r.From) + " to " + w.Name(r.To);
+            return "Maximum flow from " + teller.Name(r.From) + " to " + teller.Name(r.To);
         default:
             return "Analysis";
     }
@@ -271,34 +273,34 @@ TAnalysisFindings RunAnalysis(const TGraphSnapshot& snapshot, const TAnalysisReq
 
 TResultText AnalysisText(const TGraphSnapshot& snapshot, const TAnalysisFindings& findings,
                          char decimalSeparator) {
-    const TTeller w(snapshot, decimalSeparator);
+    const TTeller teller(snapshot, decimalSeparator);
     TResultText text;
     if (!findings.Refusal.empty()) {
-        text.Title = RefusedTitle(w, findings.Request);
+        text.Title = RefusedTitle(teller, findings.Request);
         text.Lines.push_back(findings.Refusal);
         if (!findings.NegativeCycle.empty())
-            text.Lines.push_back(w.Names(findings.NegativeCycle, kArrow));
+            text.Lines.push_back(teller.Names(findings.NegativeCycle, kArrow));
         return text;
     }
     switch (findings.Request.Kind) {
         case TAnalysisKind::CheapestPaths:
-            TellPaths(w, findings, text);
+            TellPaths(teller, findings, text);
             break;
         case TAnalysisKind::DistancesFrom:
-            TellDistances(w, findings, text);
+            TellDistances(teller, findings, text);
             break;
         case TAnalysisKind::WeakComponents:
         case TAnalysisKind::StrongComponents:
-            TellComponents(w, findings, text);
+            TellComponents(teller, findings, text);
             break;
         case TAnalysisKind::TopologicalOrder:
-            TellOrder(w, findings, text);
+            TellOrder(teller, findings, text);
             break;
         case TAnalysisKind::SpanningTree:
-            TellTree(w, findings, text);
+            TellTree(teller, findings, text);
             break;
         case TAnalysisKind::MaximumFlow:
-            TellFlow(w, findings, text);
+            TellFlow(teller, findings, text);
             break;
     }
     return text;
