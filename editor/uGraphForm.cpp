@@ -479,6 +479,7 @@ void TGraphForm::DeleteNodeMenuItemClick() {
 void TGraphForm::AdaptEdgesMenuItemClick() { GraphControl->ShowChanges(View().ToggleAdaptEdges()); }
 
 void TGraphForm::ShortestPathMenuItemClick() {
+    waitingRequest_.reset();  // the press on the target searches now
     GraphControl->ShowChanges(View().StartPathRequest());
 }
 
@@ -518,6 +519,9 @@ void TGraphForm::AnalysisMenuItemClick(TAnalysisKind kind) {
         GraphControl->ShowChanges(View().StartTargetRequest());
         return;
     }
+    // A command chosen while another waits for its target takes its place.
+    if (std::exchange(waitingRequest_, std::nullopt))
+        GraphControl->ShowChanges(View().CancelPathRequest());
     StartAnalysis(request, start, nullptr);
 }
 
