@@ -78,6 +78,8 @@ void TGraphControl::ShowChanges(TViewChanges changes) {
     if (changes.GraphChanged) emit GraphChanged();
     if (changes.SearchedTarget != nullptr)
         emit PathSearched(changes.SearchedSource, changes.SearchedTarget);
+    if (changes.PickedTarget != nullptr)
+        emit TargetPicked(changes.PickedSource, changes.PickedTarget);
 }
 
 void TGraphControl::ShowStepped(TViewChanges changes) {

@@ -53,6 +53,8 @@ signals:
     /// A press ended a path request with a search from source to target; SelectedPath holds
     /// its result.
     void PathSearched(TGraphPoint* source, TGraphPoint* target);
+    /// A press ended a target request (StartTargetRequest) on target, source selected.
+    void TargetPicked(TGraphPoint* source, TGraphPoint* target);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -87,7 +87,11 @@ void TGraphView::Step(std::unique_ptr<TGraphEdit> edit, TMergeKey key, const TSe
     selectedNode_ = after.Node;
     selectedEdge_ = after.Edge;
     if (edit->TakesOutEdges(true) && selectedPath_) selectedPath_->Clear();
-    if (edit->TakesOutEdges(true) || edit->TakesOutNodes(true)) overlay_.Colours.clear();
+    // A result drawn is of the graph as it was.
+    if (!overlay_.Colours.empty()) {
+        overlay_.Colours.clear();
+        changes.NeedsRepaint = true;
+    }
     changes.GraphChanged = true;
     changes.Edit = std::move(edit);
 }
@@ -132,8 +136,12 @@ void TGraphView::LeftPressOnNode(TGraphPoint* node, TViewChanges& changes) {
     }
     // The selection can be lost after the request began: with no source there is
     // nothing to search, and the request just ends.
-    if (selectedNode_ != nullptr) {
+    if (selectedNode_ != nullptr && picksTarget_) {
+        changes.PickedSource = selectedNode_;
+        changes.PickedTarget = node;
+    } else if (selectedNode_ != nullptr) {
         selectedPath_ = graph_->ShortestPath(selectedNode_, node);
+        overlay_.Colours.clear();  // the path takes the place of the result drawn
         changes.SearchedSource = selectedNode_;
         changes.SearchedTarget = node;
     }
@@ -171,7 +179,7 @@ TViewChanges TGraphView::SetSelectedCaption(std::u16string_view text) {
     edit->SetCaption(selectedNode_, std::move(bytes));
     Step(std::move(edit), {kMergeCaption, selectedNode_, gesture_}, Selection(), Selection(),
          changes);
-    changes.NeedsRepaint = options_.ShowCaptions;
+    changes.NeedsRepaint = changes.NeedsRepaint || options_.ShowCaptions;
     return changes;
 }
 
@@ -228,9 +236,17 @@ TViewChanges TGraphView::ToggleAdaptEdges() {
 
 TViewChanges TGraphView::StartPathRequest() {
     TViewChanges changes;
-    if (selectedNode_ == nullptr || pathMode_) return changes;
-    pathMode_ = true;
-    changes.ModeChanged = true;
+    if (selectedNode_ == nullptr) return changes;
+    picksTarget_ = false;
+    changes.ModeChanged = !std::exchange(pathMode_, true);
+    return changes;
+}
+
+TViewChanges TGraphView::StartTargetRequest() {
+    TViewChanges changes;
+    if (selectedNode_ == nullptr) return changes;
+    picksTarget_ = true;
+    changes.ModeChanged = !std::exchange(pathMode_, true);
     return changes;
 }
 
@@ -297,7 +313,7 @@ TViewChanges TGraphView::Stepped(const TGraphEdit& edit, bool applied,
     changes.ModeChanged = std::exchange(pathMode_, false);
     const bool edgesOut = edit.TakesOutEdges(applied);
     if (selectedPath_ && (edgesOut || selectedEdge_ != nullptr)) selectedPath_->Clear();
-    if (edgesOut || edit.TakesOutNodes(applied)) overlay_.Colours.clear();
+    overlay_.Colours.clear();
     changes.SelectionChanged = Mark() != before;
     changes.GraphChanged = changes.NeedsRepaint = true;
     return changes;
@@ -338,6 +354,15 @@ TViewChanges TGraphView::SetDecimalSeparator(char separator) {
 TViewChanges TGraphView::SetOverlay(TOverlay overlay) {
     overlay_ = std::move(overlay);
     return Repaint();
+}
+
+TViewChanges TGraphView::ShowResult(TOverlay overlay) {
+    TViewChanges changes = SetOverlay(std::move(overlay));
+    if (selectedPath_ && selectedPath_->Count() > 0) {
+        selectedPath_->Clear();
+        changes.SelectionChanged = true;
+    }
+    return changes;
 }
 
 TViewChanges TGraphView::SetViewportSize(int width, int height) {

@@ -48,6 +48,9 @@ struct TViewChanges {
     /// A press that ended a path request with a search: its source and target.
     TGraphPoint* SearchedSource = nullptr;
     TGraphPoint* SearchedTarget = nullptr;
+    /// A press that ended a target request: the selected node and the node pressed.
+    TGraphPoint* PickedSource = nullptr;
+    TGraphPoint* PickedTarget = nullptr;
 };
 
 class TGraphView {
@@ -112,8 +115,8 @@ public:
     /// between two presses make one step.
     TViewChanges GraphControlMouseMove(bool leftHeld, int x, int y);
     /// The selected node's caption := text in Windows-1252, "?" for each character
-    /// outside it. Repaints only while captions are shown. Keystrokes between two presses
-    /// on the same node make one step.
+    /// outside it. Repaints only while captions or a result are shown. Keystrokes between two
+    /// presses on the same node make one step.
     TViewChanges SetSelectedCaption(std::u16string_view text);
     /// When text is a number (ParseWeight), the selected edge's weight := that number;
     /// then NeedsRepaint, even when it is the weight the edge had. Text that is not a
@@ -129,8 +132,13 @@ public:
     /// rules of the two commands.
     TViewChanges DeleteSelection();
     TViewChanges ToggleAdaptEdges();
-    /// Enters path mode while a node is selected; otherwise does nothing.
+    /// Enters path mode while a node is selected; otherwise does nothing. In path mode
+    /// already, the next press searches rather than picks.
     TViewChanges StartPathRequest();
+    /// As StartPathRequest, but the left press on a node that ends the request only
+    /// reports the selected node and the node pressed (PickedSource, PickedTarget), for a
+    /// command that needs two nodes; the path stays. Escape cancels it as it does a search.
+    TViewChanges StartTargetRequest();
     /// Leaves path mode; nothing else changes.
     TViewChanges CancelPathRequest();
     /// Shows loaded in place of Graph, which is handed over in ReplacedGraph; clears the
@@ -146,9 +154,8 @@ public:
     TViewChanges Perform(std::unique_ptr<TGraphEdit> edit);
     /// Takes edit back and selects what was selected before it; Redo makes it again and
     /// selects what was selected after it. Both leave path mode, empty the path when it
-    /// could hold an edge taken out or an edge is selected, and empty the overlay when an
-    /// element goes out. REQUIRES: edit is the last step applied to Graph (Undo) or the
-    /// last taken back (Redo).
+    /// could hold an edge taken out or an edge is selected, and empty the overlay. REQUIRES: edit
+    /// is the last step applied to Graph (Undo) or the last taken back (Redo).
     TViewChanges Undo(TGraphEdit& edit);
     TViewChanges Redo(TGraphEdit& edit);
 
@@ -158,9 +165,13 @@ public:
     TViewChanges SetSeparateOpposite(bool on);
     /// The separator of the weights drawn.
     TViewChanges SetDecimalSeparator(char separator);
-    /// Colours laid over the graph, drawn until replaced, until the graph is replaced or
-    /// until a step takes an element out. REQUIRES: refers only to elements of Graph.
+    /// Colours laid over the graph, drawn until replaced, until the graph changes (a step,
+    /// an undo, a redo, a load) or until a shortest path is searched. REQUIRES: refers
+    /// only to elements of Graph.
     TViewChanges SetOverlay(TOverlay overlay);
+    /// SetOverlay for a result that takes the place of the last shortest path: the path is
+    /// emptied too.
+    TViewChanges ShowResult(TOverlay overlay);
 
     // Zoom and scroll, in the visible area's pixels.
     TViewChanges SetViewportSize(int width, int height);
@@ -232,6 +243,7 @@ private:
     TGraphEdge* selectedEdge_ = nullptr;
     std::unique_ptr<TEdgeList> selectedPath_;
     bool pathMode_ = false;
+    bool picksTarget_ = false;  // path mode ends by reporting the target, not searching
     TViewOptions options_;
     TViewTransform transform_;
     TOverlay overlay_;

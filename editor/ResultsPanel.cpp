@@ -1,5 +1,7 @@
 #include "editor/ResultsPanel.h"
 
+#include <QScopeGuard>
+#include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
@@ -11,6 +13,19 @@ TResultsPanel::TResultsPanel(QWidget* parent) : QPlainTextEdit(parent) {
     QPalette colours = palette();
     colours.setColor(QPalette::Base, colours.color(QPalette::Window));
     setPalette(colours);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { CursorMoved(); });
+}
+
+// The title, when there is one, is the first block; the lines follow it.
+void TResultsPanel::CursorMoved() {
+    if (showing_) return;
+    const int index = textCursor().blockNumber() - (title_.isEmpty() ? 0 : 1);
+    if (index >= 0 && index < lines_.size()) emit LineChosen(index);
+}
+
+void TResultsPanel::ChooseLine(int index) {
+    QTextCursor cursor(document()->findBlockByNumber(index + (title_.isEmpty() ? 0 : 1)));
+    setTextCursor(cursor);
 }
 
 void TResultsPanel::SetResult(const QString& title, const QStringList& lines) {
@@ -32,6 +47,8 @@ void TResultsPanel::SetGraphLine(const QString& line) {
 }
 
 void TResultsPanel::ShowAll() {
+    showing_ = true;
+    const auto shown = qScopeGuard([this] { showing_ = false; });
     clear();
     QTextCursor cursor(document());
     QTextCharFormat bold;

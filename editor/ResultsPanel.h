@@ -10,6 +10,7 @@
 /// A read-only text view: the result's title in bold and its lines, then, after a blank
 /// line, the line about the graph.
 class TResultsPanel : public QPlainTextEdit {
+    Q_OBJECT
 public:
     explicit TResultsPanel(QWidget* parent = nullptr);
 
@@ -23,10 +24,20 @@ public:
     const QStringList& Lines() const { return lines_; }
     const QString& GraphLine() const { return graphLine_; }
 
+    /// Puts the text cursor on line index of Lines, as a click on it does.
+    /// REQUIRES: 0 <= index < Lines().size().
+    void ChooseLine(int index);
+
+signals:
+    /// The user put the text cursor on line index of Lines (a click, the arrow keys).
+    void LineChosen(int index);
+
 private:
     void ShowAll();
+    void CursorMoved();
 
     QString title_;
     QStringList lines_;
     QString graphLine_;
+    bool showing_ = false;  // the text is being replaced: the cursor moves by itself
 };

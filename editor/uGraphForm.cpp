@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -27,6 +28,7 @@
 #include <array>
 #include <memory>
 
+#include "editor/AnalysisRun.h"
 #include "editor/ErrorDisplay.h"
 #include "editor/GraphControl.h"
 #include "editor/GraphDocument.h"
@@ -144,6 +146,12 @@ TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent) {
         if (!chosen) return std::nullopt;
         return scale.left(1).toInt();
     };
+    AskPathCount = [this]() -> std::optional<int> {
+        bool ok = false;
+        const int count =
+            QInputDialog::getInt(this, "K Cheapest Paths", "Number of paths:", 3, 1, 1000, 1, &ok);
+        return ok ? std::optional<int>(count) : std::nullopt;
+    };
     CreatePanels();
     CreateBoxes();
     CreateMenu();
@@ -155,7 +163,10 @@ TGraphForm::TGraphForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 // The focus moves while the components go: the window no longer follows it then.
-TGraphForm::~TGraphForm() { disconnect(qApp, nullptr, this, nullptr); }
+TGraphForm::~TGraphForm() {
+    disconnect(qApp, nullptr, this, nullptr);
+    delete analysis_;  // stops its thread while the window it reports to still exists
+}
 
 void TGraphForm::FitOnItsScreen() {
     QScreen* screen = QGuiApplication::screenAt(pos());
@@ -237,6 +248,35 @@ void TGraphForm::CreateMenu() {
     Calculate1->setObjectName("Calculate1");
     ShortestPathMenuItem = AddItem(Calculate1, "ShortestPathMenuItem", "&Shortest Path",
                                    &TGraphForm::ShortestPathMenuItemClick);
+    CreateAnalysisMenu();
+}
+
+void TGraphForm::CreateAnalysisMenu() {
+    AnalysisMenuItem = Calculate1->addMenu("&Analysis");
+    AnalysisMenuItem->setObjectName("AnalysisMenuItem");
+    CheapestPathsMenuItem = AddAnalysisItem("CheapestPathsMenuItem", "&K Cheapest Paths...",
+                                            TAnalysisKind::CheapestPaths);
+    DistancesMenuItem =
+        AddAnalysisItem("DistancesMenuItem", "&Distances From Node", TAnalysisKind::DistancesFrom);
+    WeakComponentsMenuItem = AddAnalysisItem("WeakComponentsMenuItem", "&Components (weak)",
+                                             TAnalysisKind::WeakComponents);
+    StrongComponentsMenuItem = AddAnalysisItem("StrongComponentsMenuItem", "&Strong Components",
+                                               TAnalysisKind::StrongComponents);
+    TopologicalOrderMenuItem = AddAnalysisItem("TopologicalOrderMenuItem", "&Topological Order",
+                                               TAnalysisKind::TopologicalOrder);
+    SpanningTreeMenuItem = AddAnalysisItem("SpanningTreeMenuItem", "Minimum Spanning &Tree",
+                                           TAnalysisKind::SpanningTree);
+    MaximumFlowMenuItem =
+        AddAnalysisItem("MaximumFlowMenuItem", "Maximum &Flow", TAnalysisKind::MaximumFlow);
+}
+
+QAction* TGraphForm::AddAnalysisItem(const char* name, const char* caption, TAnalysisKind kind) {
+    auto* item = new QAction(caption, this);
+    item->setObjectName(name);
+    AnalysisMenuItem->addAction(item);
+    connect(item, &QAction::triggered, this,
+            [this, kind] { RunGuarded([&] { AnalysisMenuItemClick(kind); }); });
+    return item;
 }
 
 void TGraphForm::CreateViewMenu() {
@@ -334,13 +374,27 @@ void TGraphForm::FormCreate() {
 
 void TGraphForm::ConnectView() {
     GraphControl->ShowChanges(View().SetDecimalSeparator(WeightDecimalSeparator()));
-    connect(GraphControl, &TGraphControl::GraphChanged, this, [this] { ShowGraphLine(); });
+    connect(GraphControl, &TGraphControl::GraphChanged, this, [this] {
+        ShowGraphLine();
+        lineOverlays_.clear();  // the view has dropped the result's drawing
+        // Whatever a run would find is of a graph no longer shown.
+        if (analysis_ != nullptr) analysis_->Cancel();
+    });
     connect(GraphControl, &TGraphControl::Stepped, this,
             Guarded(&TGraphForm::ShowSteppedSelection));
     connect(GraphControl, &TGraphControl::PathSearched, this,
             [this](TGraphPoint* source, TGraphPoint* target) {
                 RunGuarded([&] { ShowPathResult(source, target); });
             });
+    connect(GraphControl, &TGraphControl::TargetPicked, this,
+            [this](TGraphPoint* source, TGraphPoint* target) {
+                RunGuarded([&] {
+                    if (!waitingRequest_) return;
+                    StartAnalysis(*std::exchange(waitingRequest_, std::nullopt), source, target);
+                });
+            });
+    connect(ResultsPanel, &TResultsPanel::LineChosen, this,
+            [this](int index) { RunGuarded([&] { ShowResultLine(index); }); });
     // Text typed on the view goes to the box typed in last, the caption box at first.
     GraphControl->SetTypingTarget(NodeCaptionEdit);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -357,6 +411,7 @@ void TGraphForm::ShowSteppedSelection() {
 }
 
 void TGraphForm::ShowPathResult(TGraphPoint* source, TGraphPoint* target) {
+    lineOverlays_.clear();  // the view has put the path in the place of the result
     ResultsPanel->SetResult(
         ShortestPathText(*source, *target, *View().SelectedPath(), WeightDecimalSeparator()));
 }
@@ -384,6 +439,8 @@ void TGraphForm::SetEditingLocked(bool locked) {
          {LoadMenuItem, DeleteEdgeMenuItem, DeleteNodeMenuItem, ShortestPathMenuItem})
         command->setEnabled(!locked);
     LockFormatItems(locked);
+    AnalysisMenuItem->setEnabled(!locked);  // one run at a time
+    AnalysisMenuItem->menuAction()->setEnabled(!locked);
     NodeCaptionEdit->setReadOnly(locked);
     WeightEdit->setReadOnly(locked);
     RefreshUndoItems();
@@ -436,6 +493,7 @@ void TGraphForm::DeleteNodeMenuItemClick() {
 void TGraphForm::AdaptEdgesMenuItemClick() { GraphControl->ShowChanges(View().ToggleAdaptEdges()); }
 
 void TGraphForm::ShortestPathMenuItemClick() {
+    waitingRequest_.reset();  // the press on the target searches now
     GraphControl->ShowChanges(View().StartPathRequest());
 }
 
@@ -660,4 +718,61 @@ void TGraphForm::LayoutMenuItemClick(const QString& engineName) {
     std::unique_ptr<TGraphEdit> step =
         LayoutStep(View().Graph(), *engine, box, TPosition{origin.X, origin.Y});
     if (step) GraphControl->ShowChanges(View().Perform(std::move(step)));
+}
+
+void TGraphForm::AnalysisMenuItemClick(TAnalysisKind kind) {
+    if (analysis_ != nullptr) return;
+    TAnalysisRequest request;
+    request.Kind = kind;
+    TGraphPoint* start = View().SelectedNode();
+    if (TakesStart(kind) && start == nullptr) return;
+    if (kind == TAnalysisKind::CheapestPaths) {
+        const std::optional<int> count = AskPathCount();
+        if (!count) return;
+        request.Count = *count;
+    }
+    if (TakesTarget(kind)) {
+        waitingRequest_ = request;
+        GraphControl->ShowChanges(View().StartTargetRequest());
+        return;
+    }
+    // A command chosen while another waits for its target takes its place.
+    if (std::exchange(waitingRequest_, std::nullopt))
+        GraphControl->ShowChanges(View().CancelPathRequest());
+    StartAnalysis(request, start, nullptr);
+}
+
+void TGraphForm::StartAnalysis(TAnalysisRequest request, const TGraphPoint* from,
+                               const TGraphPoint* to) {
+    if (analysis_ != nullptr) return;
+    QApplication::setOverrideCursor(Qt::BusyCursor);  // the snapshot of a large graph takes a while
+    const auto shown = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    auto snapshot = std::make_unique<TGraphSnapshot>(View().Graph());
+    if (from != nullptr) request.From = snapshot->PositionOf(from);
+    if (to != nullptr) request.To = snapshot->PositionOf(to);
+    analysis_ = new TAnalysisRun(std::move(snapshot), request, this);
+    connect(analysis_, &TAnalysisRun::Ended, this, [this] { RunGuarded([&] { ShowAnalysis(); }); });
+    SetEditingLocked(true);
+}
+
+void TGraphForm::CancelAnalysis() {
+    if (analysis_ != nullptr) analysis_->Cancel();
+}
+
+void TGraphForm::ShowAnalysis() {
+    TAnalysisRun* run = std::exchange(analysis_, nullptr);
+    run->deleteLater();  // it is still sending Ended
+    SetEditingLocked(false);
+    const auto ended = qScopeGuard([this] { emit AnalysisEnded(); });
+    if (run->Cancelled()) return;
+    if (!run->Found()) throw Exception(run->Error());
+    TAnalysisFindings findings = run->TakeFindings();
+    ResultsPanel->SetResult(AnalysisText(run->Snapshot(), findings, WeightDecimalSeparator()));
+    lineOverlays_ = std::move(findings.LineOverlays);
+    GraphControl->ShowChanges(View().ShowResult(std::move(findings.Overlay)));
+}
+
+void TGraphForm::ShowResultLine(int index) {
+    if (index < 0 || index >= static_cast<int>(lineOverlays_.size())) return;
+    GraphControl->ShowChanges(View().SetOverlay(lineOverlays_[static_cast<std::size_t>(index)]));
 }

@@ -10,6 +10,9 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <vector>
+
+#include "editor/GraphAnalysis.h"
 
 class QAction;
 class QFileDialog;
@@ -21,6 +24,7 @@ class QMenuBar;
 class QSplitter;
 class TGraphControl;
 class TGraphPoint;
+class TAnalysisRun;
 class TGraphView;
 class TResultsPanel;
 
@@ -110,6 +114,20 @@ public:
     QFileDialog* PictureDialog = nullptr;
     QMenu* LayoutMenuItem = nullptr;
 
+    // The analyses, in a submenu of Calculate.
+    QMenu* AnalysisMenuItem = nullptr;
+    QAction* CheapestPathsMenuItem = nullptr;
+    QAction* DistancesMenuItem = nullptr;
+    QAction* WeakComponentsMenuItem = nullptr;
+    QAction* StrongComponentsMenuItem = nullptr;
+    QAction* TopologicalOrderMenuItem = nullptr;
+    QAction* SpanningTreeMenuItem = nullptr;
+    QAction* MaximumFlowMenuItem = nullptr;
+
+    /// Asks how many cheapest paths to find: the number, or none when the user cancels.
+    /// Tests put a stand-in here instead of a modal dialog.
+    std::function<std::optional<int>()> AskPathCount;
+
     /// Creates the view in GraphPanel and the results panel in BottomLeftPanel, and
     /// listens to the view.
     void FormCreate();
@@ -148,6 +166,18 @@ public:
     /// area, as one step.
     void LayoutMenuItemClick(const QString& engine);
 
+    /// Whole-graph analyses start at once; one from a node takes the selected node; one
+    /// between two nodes starts a target request from it, and runs once the target is
+    /// pressed. Without a selected node those two do nothing, as Shortest Path.
+    void AnalysisMenuItemClick(TAnalysisKind kind);
+    /// Stops the analysis running, as its dialog's Cancel does: nothing it found is shown.
+    void CancelAnalysis();
+    bool IsAnalysisRunning() const { return analysis_ != nullptr; }
+
+signals:
+    /// An analysis has ended, shown or cancelled, and the graph is editable again.
+    void AnalysisEnded();
+
 private:
     void CreatePanels();
     void CreateBoxes();
@@ -156,6 +186,14 @@ private:
     /// Undo and Redo name the steps they would take, and refuse while editing is locked.
     void RefreshUndoItems();
     void CreateViewMenu();
+    void CreateAnalysisMenu();
+    QAction* AddAnalysisItem(const char* name, const char* caption, TAnalysisKind kind);
+    /// Snapshots the graph here, then runs request on it on a thread of its own, the graph
+    /// locked meanwhile.
+    void StartAnalysis(TAnalysisRequest request, const TGraphPoint* from, const TGraphPoint* to);
+    void ShowAnalysis();
+    /// Draws what line index of the result shows, when it draws anything of its own.
+    void ShowResultLine(int index);
     void CreateDialogs();
     /// Import, Import Into Current Graph, Export and Export Picture before Exit, and
     /// their dialogs.
@@ -180,5 +218,8 @@ private:
     TGraphView& View();
 
     TGraphControl* GraphControl = nullptr;
-    QString fileName_;  // last loaded or saved
+    QString fileName_;                                // last loaded or saved
+    TAnalysisRun* analysis_ = nullptr;                // the one running
+    std::optional<TAnalysisRequest> waitingRequest_;  // for its target
+    std::vector<TOverlay> lineOverlays_;              // of the result shown
 };

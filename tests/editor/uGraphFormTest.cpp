@@ -102,7 +102,11 @@ TEST_F(GraphFormTest, WindowMenusAndDialogsAsDesigned) {
                            "&Fit Graph Ctrl+9", "-", "[Show &Captions]", "[Show &Weights]",
                            "[&Separate Opposite Edges]"}));
     for (QAction* option : form.ViewMenuItem->actions()) EXPECT_FALSE(option->isChecked());
-    EXPECT_EQ(Captions(form.Calculate1), QStringList{"&Shortest Path"});
+    EXPECT_EQ(Captions(form.Calculate1), (QStringList{"&Shortest Path", "&Analysis"}));
+    EXPECT_EQ(Captions(form.AnalysisMenuItem),
+              (QStringList{"&K Cheapest Paths...", "&Distances From Node", "&Components (weak)",
+                           "&Strong Components", "&Topological Order", "Minimum Spanning &Tree",
+                           "Maximum &Flow"}));
     EXPECT_EQ(form.SaveDialog->nameFilters(), QStringList{"Graph Stream(*.stm)"});
     EXPECT_EQ(form.SaveDialog->acceptMode(), QFileDialog::AcceptSave);
     EXPECT_EQ(form.OpenDialog->nameFilters(), QStringList{"Graph Stream File (*.stm)"});
