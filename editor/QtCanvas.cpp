@@ -51,6 +51,11 @@ TQtCanvas::TQtCanvas(QPainter& painter, TQtLabelCache* labels)
 TQtCanvas::~TQtCanvas() { DrawPendingLines(); }
 
 void TQtCanvas::DrawPendingLines() {
+    // Lines and dots waiting together have the same pen: their order does not show.
+    if (!pendingDots_.empty()) {
+        painter_.drawPoints(pendingDots_.data(), static_cast<int>(pendingDots_.size()));
+        pendingDots_.clear();
+    }
     if (pendingLines_.empty()) return;
     painter_.drawLines(pendingLines_.data(), static_cast<int>(pendingLines_.size()));
     pendingLines_.clear();
@@ -96,6 +101,12 @@ void TQtCanvas::LineTo(int x, int y) {
     pendingLines_.emplace_back(current_, to);
     if (pendingLines_.size() == kLinesPerCall) DrawPendingLines();
     current_ = to;
+}
+
+void TQtCanvas::Dot(int x, int y) {
+    current_ = QPoint(x, y);
+    pendingDots_.push_back(current_);
+    if (pendingDots_.size() == kLinesPerCall) DrawPendingLines();
 }
 
 void TQtCanvas::CurveTo(int x1, int y1, int x2, int y2, int x, int y) {

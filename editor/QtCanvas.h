@@ -68,6 +68,8 @@ public:
     void LineTo(int x, int y) override;
     void CurveTo(int x1, int y1, int x2, int y2, int x, int y) override;
     void TextOut(int x, int y, std::string_view text) override;
+    /// One pixel of the pen's colour; handed to the painter in runs, as lines are.
+    void Dot(int x, int y) override;
 
 private:
     // Enough to make the painter's own work per call negligible, little enough to stay
@@ -80,6 +82,7 @@ private:
     std::unique_ptr<TQtLabelCache> ownLabels_;
     TQtLabelCache& labels_;
     std::vector<QLine> pendingLines_;
+    std::vector<QPoint> pendingDots_;
     QPoint current_;
     TColor penColor_ = clBlack;
     int penWidth_ = 1;
