@@ -52,4 +52,11 @@ public:
         MoveTo(x, y);
         LineTo(x, y);
     }
+    /// A line about a pixel wide from (x1, y1) to (x2, y2) in the pen's colour, whose
+    /// pixels may differ a little from LineTo's: how edges are drawn when the graph is
+    /// seen from so far that nobody can tell. LineTo's line unless the surface has faster.
+    virtual void RoughLine(int x1, int y1, int x2, int y2) {
+        MoveTo(x1, y1);
+        LineTo(x2, y2);
+    }
 };

@@ -209,7 +209,7 @@ TViewChanges TGraphView::DeleteSelectedEdge() {
     auto edit = std::make_unique<TGraphEdit>(kDeleteEdge);
     edit->RemoveEdge(edge);
     Step(std::move(edit), {}, Selection(), {selectedNode_, nullptr}, changes);
-    index_.Invalidate();
+    index_.EdgeRemoved(edge);
     changes.RemovedEdge = edge;
     changes.SelectionChanged = changes.NeedsRepaint = true;
     return changes;
@@ -225,7 +225,7 @@ TViewChanges TGraphView::DeleteSelectedNode() {
     auto edit = std::make_unique<TGraphEdit>(kDeleteNode);
     edit->RemoveNode(node);
     Step(std::move(edit), {}, Selection(), {nullptr, selectedEdge_}, changes);
-    index_.Invalidate();
+    index_.NodeRemoved(node);
     changes.RemovedNode = node;
     changes.SelectionChanged = changes.NeedsRepaint = true;
     return changes;
@@ -413,13 +413,12 @@ TGraphView::TScrollRange TGraphView::ScrollRange() const {
     const double x = transform_.ScrollX(), y = transform_.ScrollY();
     TScrollRange range{x, x, y, y};
     const double width = transform_.Width(), height = transform_.Height();
-    for (int i = 1; i <= graph_->Nodes->Count(); ++i) {
-        const auto& node = PointOf(static_cast<TGraphNode*>(graph_->Nodes->GoToIndex(i)));
-        range.MinX = std::min(range.MinX, node.X * z - r);
-        range.MaxX = std::max(range.MaxX, node.X * z + r - width);
-        range.MinY = std::min(range.MinY, node.Y * z - r);
-        range.MaxY = std::max(range.MaxY, node.Y * z + r - height);
-    }
+    const std::optional<TGraphBox> bounds = index_.Bounds();
+    if (!bounds) return range;
+    range.MinX = std::min(range.MinX, double(bounds->X1) * z - r);
+    range.MaxX = std::max(range.MaxX, double(bounds->X2) * z + r - width);
+    range.MinY = std::min(range.MinY, double(bounds->Y1) * z - r);
+    range.MaxY = std::max(range.MaxY, double(bounds->Y2) * z + r - height);
     return range;
 }
 

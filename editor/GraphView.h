@@ -180,8 +180,7 @@ public:
     TViewChanges FitGraph();
     TViewChanges ScrollTo(double x, double y);
     /// What can be scrolled to, in screen pixels of the current zoom: every node's circle,
-    /// wherever it is (at negative coordinates too), and the area shown now. Looks at every
-    /// node.
+    /// wherever it is (at negative coordinates too), and the area shown now.
     struct TScrollRange {
         double MinX, MaxX, MinY, MaxY;  // of ScrollX and ScrollY
     };

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QPen>
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -46,6 +47,20 @@ TQtCanvas::TQtCanvas(QPainter& painter, TQtLabelCache* labels)
       ownLabels_(labels == nullptr ? std::make_unique<TQtLabelCache>() : nullptr),
       labels_(labels == nullptr ? *ownLabels_ : *labels) {
     painter_.setPen(QPen(Qt::black, 1));
+    auto* image = painter_.device() != nullptr && painter_.device()->devType() == QInternal::Image
+                      ? static_cast<QImage*>(painter_.device())
+                      : nullptr;
+    const bool plain =
+        image != nullptr && image->devicePixelRatio() == 1 &&
+        (image->format() == QImage::Format_ARGB32_Premultiplied ||
+         image->format() == QImage::Format_RGB32 || image->format() == QImage::Format_ARGB32) &&
+        painter_.worldTransform().isIdentity() && !painter_.hasClipping() &&
+        painter_.compositionMode() == QPainter::CompositionMode_SourceOver;
+    if (!plain) return;
+    bits_ = image->bits();
+    stride_ = image->bytesPerLine();
+    width_ = image->width();
+    height_ = image->height();
 }
 
 TQtCanvas::~TQtCanvas() { DrawPendingLines(); }
@@ -65,6 +80,8 @@ void TQtCanvas::SetPenColor(TColor color) {
     if (color == penColor_) return;
     DrawPendingLines();
     penColor_ = color;
+    penPixel_ = 0xff000000u | std::uint32_t{color.Red} << 16 | std::uint32_t{color.Green} << 8 |
+                color.Blue;
     QPen pen = painter_.pen();
     pen.setColor(ToQColor(color));
     painter_.setPen(pen);
@@ -105,8 +122,33 @@ void TQtCanvas::LineTo(int x, int y) {
 
 void TQtCanvas::Dot(int x, int y) {
     current_ = QPoint(x, y);
+    if (bits_ != nullptr) return Put(x, y);  // the pen's colour is opaque: order shows only
+                                             // between colours, and those flush the runs
     pendingDots_.push_back(current_);
     if (pendingDots_.size() == kLinesPerCall) DrawPendingLines();
+}
+
+void TQtCanvas::RoughLine(int x1, int y1, int x2, int y2) {
+    std::int64_t x = x1, y = y1;
+    const std::int64_t dx = std::abs(std::int64_t{x2} - x1), dy = -std::abs(std::int64_t{y2} - y1);
+    // A line far longer than the image is cut to it by the painter instead of walked.
+    if (bits_ == nullptr || dx - dy > 2 * std::int64_t{width_ + height_}) {
+        MoveTo(x1, y1);
+        return LineTo(x2, y2);
+    }
+    current_ = QPoint(x2, y2);
+    if ((x1 < 0 && x2 < 0) || (y1 < 0 && y2 < 0) || (x1 >= width_ && x2 >= width_) ||
+        (y1 >= height_ && y2 >= height_))
+        return;
+    // Bresenham's line, in 64 bits.
+    const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+    for (std::int64_t error = dx + dy;;) {
+        Put(int(x), int(y));
+        if (x == x2 && y == y2) return;
+        const std::int64_t twice = 2 * error;
+        if (twice >= dy) error += dy, x += sx;
+        if (twice <= dx) error += dx, y += sy;
+    }
 }
 
 void TQtCanvas::CurveTo(int x1, int y1, int x2, int y2, int x, int y) {

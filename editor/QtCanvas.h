@@ -6,6 +6,7 @@
 #include <QLine>
 #include <QPainter>
 #include <QPoint>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -68,8 +69,11 @@ public:
     void LineTo(int x, int y) override;
     void CurveTo(int x1, int y1, int x2, int y2, int x, int y) override;
     void TextOut(int x, int y, std::string_view text) override;
-    /// One pixel of the pen's colour; handed to the painter in runs, as lines are.
+    /// One pixel of the pen's colour. It and RoughLine are written straight into the
+    /// pixels when the painter draws on a plain image without transform or clip (what the
+    /// view's control paints on), and handed to the painter in runs, as lines, otherwise.
     void Dot(int x, int y) override;
+    void RoughLine(int x1, int y1, int x2, int y2) override;
 
 private:
     // Enough to make the painter's own work per call negligible, little enough to stay
@@ -77,6 +81,11 @@ private:
     static constexpr std::size_t kLinesPerCall = 1024;
 
     void DrawPendingLines();
+    /// The pixel of the pen's colour at (x, y) straight into the image, when inside it.
+    void Put(int x, int y) {
+        if (x >= 0 && y >= 0 && x < width_ && y < height_)
+            reinterpret_cast<std::uint32_t*>(bits_ + y * stride_)[x] = penPixel_;
+    }
 
     QPainter& painter_;
     std::unique_ptr<TQtLabelCache> ownLabels_;
@@ -88,4 +97,9 @@ private:
     int penWidth_ = 1;
     TColor brush_;
     bool brushSet_ = false;  // the painter's brush is still the one it came with
+    // The image's pixels when they can be written straight; null otherwise.
+    uchar* bits_ = nullptr;
+    qsizetype stride_ = 0;
+    int width_ = 0, height_ = 0;
+    std::uint32_t penPixel_ = 0xff000000;
 };

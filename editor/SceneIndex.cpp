@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <type_traits>
 
 namespace {
 
@@ -37,6 +38,28 @@ bool Holds(const TGraphBox& box, const TGraphPoint& node) {
     return Meets(box, node.X, node.Y, node.X, node.Y);
 }
 
+template <class T>
+bool AnyMeets(const std::vector<TGraphBox>& boxes, const T& element) {
+    for (const TGraphBox& box : boxes)
+        if constexpr (std::is_same_v<T, TGraphPoint>) {
+            if (Holds(box, element)) return true;
+        } else if (Meets(box, element)) {
+            return true;
+        }
+    return false;
+}
+
+void Extend(std::optional<TGraphBox>& bounds, const TGraphPoint& node) {
+    if (!bounds) {
+        bounds = TGraphBox{node.X, node.Y, node.X, node.Y};
+        return;
+    }
+    bounds->X1 = std::min<std::int64_t>(bounds->X1, node.X);
+    bounds->Y1 = std::min<std::int64_t>(bounds->Y1, node.Y);
+    bounds->X2 = std::max<std::int64_t>(bounds->X2, node.X);
+    bounds->Y2 = std::max<std::int64_t>(bounds->Y2, node.Y);
+}
+
 }  // namespace
 
 std::int64_t TSceneIndex::Square(std::int64_t v) {
@@ -67,6 +90,8 @@ void TSceneIndex::Rebuild() {
     edgeSquares_.clear();
     longEdges_.clear();
     longestCaption_ = 0;
+    bounds_.reset();
+    boundsValid_ = true;
     const int nodeCount = graph_->Nodes->Count(), edgeCount = graph_->Edges->Count();
     nodes_.reserve(static_cast<std::size_t>(nodeCount));
     edges_.reserve(static_cast<std::size_t>(edgeCount));
@@ -83,8 +108,9 @@ void TSceneIndex::Rebuild() {
 
 void TSceneIndex::FileNode(TGraphPoint* node, std::uint64_t rank) {
     const std::int64_t key = Key(Square(node->X), Square(node->Y));
-    nodes_[node] = TNodeEntry{rank, key, {}};
+    nodes_[node] = TNodeEntry{rank, key, node->X, node->Y, {}};
     nodeSquares_[key].push_back(node);
+    if (boundsValid_) Extend(bounds_, *node);
     if (node->Caption) longestCaption_ = std::max(longestCaption_, node->Caption->Text.size());
 }
 
@@ -142,6 +168,13 @@ void TSceneIndex::NodeMoved(const TGraphPoint* node) {
     if (found == nodes_.end()) return Invalidate();
     TNodeEntry& entry = found->second;
     const std::int64_t key = Key(Square(node->X), Square(node->Y));
+    // A node that left the bounds' edge may have taken them in.
+    if (boundsValid_ && bounds_ &&
+        (entry.x == bounds_->X1 || entry.x == bounds_->X2 || entry.y == bounds_->Y1 ||
+         entry.y == bounds_->Y2))
+        boundsValid_ = false;
+    if (boundsValid_) Extend(bounds_, *node);
+    entry.x = node->X, entry.y = node->Y;
     if (key != entry.key) {
         EraseOne(nodeSquares_[entry.key], const_cast<TGraphPoint*>(node));
         nodeSquares_[key].push_back(const_cast<TGraphPoint*>(node));
@@ -152,6 +185,36 @@ void TSceneIndex::NodeMoved(const TGraphPoint* node) {
         UnfileEdgeSquares(edge, edgeEntry);
         FileEdgeSquares(edge, edgeEntry);
     }
+}
+
+void TSceneIndex::NodeRemoved(const TGraphPoint* node) {
+    if (!valid_) return;
+    const auto found = nodes_.find(node);
+    if (found == nodes_.end() || !found->second.edges.empty()) return Invalidate();
+    EraseOne(nodeSquares_[found->second.key], const_cast<TGraphPoint*>(node));
+    nodes_.erase(found);
+    boundsValid_ = false;
+}
+
+void TSceneIndex::EdgeRemoved(const TGraphEdge* edge) {
+    if (!valid_) return;
+    const auto found = edges_.find(edge);
+    if (found == edges_.end()) return Invalidate();
+    UnfileEdgeSquares(edge, found->second);
+    edges_.erase(found);
+    for (const TGraphNode* end : {edge->FromNode, edge->ToNode})
+        if (const auto at = nodes_.find(PointOf(end)); at != nodes_.end())
+            EraseOne(at->second.edges, edge);
+}
+
+std::optional<TGraphBox> TSceneIndex::Bounds() {
+    EnsureValid();
+    if (!boundsValid_) {
+        bounds_.reset();
+        for (const auto& [node, entry] : nodes_) Extend(bounds_, *node);
+        boundsValid_ = true;
+    }
+    return bounds_;
 }
 
 void TSceneIndex::CaptionSet(std::size_t bytes) { longestCaption_ = std::max(longestCaption_, bytes); }
@@ -179,58 +242,63 @@ TGraphPoint* TSceneIndex::FirstNodeNear(std::int64_t x, std::int64_t y, int dist
     return first;
 }
 
-bool TSceneIndex::WalkIsCheaper(const TGraphBox& box, std::size_t count) const {
-    const double across = double(Square(box.X2) - Square(box.X1) + 1);
-    const double down = double(Square(box.Y2) - Square(box.Y1) + 1);
-    return across * down > double(count) / 4;
+bool TSceneIndex::WalkIsCheaper(const std::vector<TGraphBox>& boxes, std::size_t count) const {
+    double squares = 0;
+    for (const TGraphBox& box : boxes)
+        squares += double(Square(box.X2) - Square(box.X1) + 1) *
+                   double(Square(box.Y2) - Square(box.Y1) + 1);
+    return squares > double(count) / 4;
 }
 
-std::vector<const TGraphPoint*> TSceneIndex::NodesWithin(const TGraphBox& box) {
+std::vector<const TGraphPoint*> TSceneIndex::NodesWithin(const std::vector<TGraphBox>& boxes) {
     EnsureValid();
     std::vector<const TGraphPoint*> found;
-    if (WalkIsCheaper(box, nodes_.size())) {
+    if (WalkIsCheaper(boxes, nodes_.size())) {
         for (int i = 1; i <= graph_->Nodes->Count(); ++i) {
             const auto* node = PointOf(static_cast<TGraphNode*>(graph_->Nodes->GoToIndex(i)));
-            if (Holds(box, *node)) found.push_back(node);
+            if (AnyMeets(boxes, *node)) found.push_back(node);
         }
         return found;
     }
     std::vector<TRanked<const TGraphPoint*>> ranked;
-    for (std::int64_t cx = Square(box.X1); cx <= Square(box.X2); ++cx)
-        for (std::int64_t cy = Square(box.Y1); cy <= Square(box.Y2); ++cy) {
-            const auto square = nodeSquares_.find(Key(cx, cy));
-            if (square == nodeSquares_.end()) continue;
-            for (const TGraphPoint* node : square->second)
-                if (Holds(box, *node)) ranked.push_back({nodes_.at(node).rank, node});
-        }
+    for (const TGraphBox& box : boxes)
+        for (std::int64_t cx = Square(box.X1); cx <= Square(box.X2); ++cx)
+            for (std::int64_t cy = Square(box.Y1); cy <= Square(box.Y2); ++cy) {
+                const auto square = nodeSquares_.find(Key(cx, cy));
+                if (square == nodeSquares_.end()) continue;
+                for (const TGraphPoint* node : square->second)
+                    if (Holds(box, *node)) ranked.push_back({nodes_.at(node).rank, node});
+            }
+    // A node in several boxes is found once for each.
     std::sort(ranked.begin(), ranked.end(), [](auto& a, auto& b) { return a.rank < b.rank; });
-    found.reserve(ranked.size());
-    for (const auto& r : ranked) found.push_back(r.element);
+    for (const auto& r : ranked)
+        if (found.empty() || found.back() != r.element) found.push_back(r.element);
     return found;
 }
 
-std::vector<const TGraphEdge*> TSceneIndex::EdgesMeeting(const TGraphBox& box) {
+std::vector<const TGraphEdge*> TSceneIndex::EdgesMeeting(const std::vector<TGraphBox>& boxes) {
     EnsureValid();
     std::vector<const TGraphEdge*> found;
-    if (WalkIsCheaper(box, edges_.size())) {
+    if (WalkIsCheaper(boxes, edges_.size())) {
         for (int k = 0; k < graph_->Edges->Count(); ++k)
-            if (const TGraphEdge* edge = graph_->Edges->Get(k); Meets(box, *edge))
+            if (const TGraphEdge* edge = graph_->Edges->Get(k); AnyMeets(boxes, *edge))
                 found.push_back(edge);
         return found;
     }
     std::vector<TRanked<const TGraphEdge*>> ranked;
-    for (std::int64_t cx = Square(box.X1); cx <= Square(box.X2); ++cx)
-        for (std::int64_t cy = Square(box.Y1); cy <= Square(box.Y2); ++cy) {
-            const auto square = edgeSquares_.find(Key(cx, cy));
-            if (square == edgeSquares_.end()) continue;
-            for (const TGraphEdge* edge : square->second)
-                if (Meets(box, *edge)) ranked.push_back({edges_.at(edge).rank, edge});
-        }
-    for (const TGraphEdge* edge : longEdges_)
-        if (Meets(box, *edge)) ranked.push_back({edges_.at(edge).rank, edge});
-    // An edge filed under several squares of box is found once for each.
+    for (const TGraphBox& box : boxes) {
+        for (std::int64_t cx = Square(box.X1); cx <= Square(box.X2); ++cx)
+            for (std::int64_t cy = Square(box.Y1); cy <= Square(box.Y2); ++cy) {
+                const auto square = edgeSquares_.find(Key(cx, cy));
+                if (square == edgeSquares_.end()) continue;
+                for (const TGraphEdge* edge : square->second)
+                    if (Meets(box, *edge)) ranked.push_back({edges_.at(edge).rank, edge});
+            }
+        for (const TGraphEdge* edge : longEdges_)
+            if (Meets(box, *edge)) ranked.push_back({edges_.at(edge).rank, edge});
+    }
+    // An edge filed under several squares, or in several boxes, is found once for each.
     std::sort(ranked.begin(), ranked.end(), [](auto& a, auto& b) { return a.rank < b.rank; });
-    found.reserve(ranked.size());
     for (const auto& r : ranked)
         if (found.empty() || found.back() != r.element) found.push_back(r.element);
     return found;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -36,14 +37,21 @@ public:
     void NodeMoved(const TGraphPoint* node);
     /// A caption of bytes bytes was given to a node.
     void CaptionSet(std::size_t bytes);
+    /// Taken out of the graph; the order of the others stays.
+    void NodeRemoved(const TGraphPoint* node);
+    void EdgeRemoved(const TGraphEdge* edge);
+
+    /// The box of every node's centre; none for a graph without nodes.
+    std::optional<TGraphBox> Bounds();
 
     /// The earliest node of Nodes whose centre differs from (x, y) by less than distance
     /// in both coordinates, or none.
     TGraphPoint* FirstNodeNear(std::int64_t x, std::int64_t y, int distance);
-    /// The nodes whose centre lies in box, in the order of Nodes.
-    std::vector<const TGraphPoint*> NodesWithin(const TGraphBox& box);
-    /// The edges whose ends' bounding box meets box, in the order of Edges.
-    std::vector<const TGraphEdge*> EdgesMeeting(const TGraphBox& box);
+    /// The nodes whose centre lies in one of boxes, each once, in the order of Nodes.
+    std::vector<const TGraphPoint*> NodesWithin(const std::vector<TGraphBox>& boxes);
+    /// The edges whose ends' bounding box meets one of boxes, each once, in the order of
+    /// Edges.
+    std::vector<const TGraphEdge*> EdgesMeeting(const std::vector<TGraphBox>& boxes);
     /// The edges that start or end at node, in no order.
     const std::vector<const TGraphEdge*>& EdgesAt(const TGraphPoint* node);
     /// No caption is longer, in bytes; some may be shorter than they were.
@@ -53,6 +61,7 @@ private:
     struct TNodeEntry {
         std::uint64_t rank;
         std::int64_t key;
+        std::int32_t x, y;  // where it was filed
         std::vector<const TGraphEdge*> edges;
     };
     struct TEdgeEntry {
@@ -73,7 +82,7 @@ private:
     void FileEdgeSquares(const TGraphEdge* edge, TEdgeEntry& entry);
     void UnfileEdgeSquares(const TGraphEdge* edge, const TEdgeEntry& entry);
     /// Whether walking the list costs less than looking at the squares of box.
-    bool WalkIsCheaper(const TGraphBox& box, std::size_t count) const;
+    bool WalkIsCheaper(const std::vector<TGraphBox>& boxes, std::size_t count) const;
     static std::int64_t Square(std::int64_t v);
     static std::int64_t Key(std::int64_t cx, std::int64_t cy);
 
@@ -82,6 +91,8 @@ private:
     std::uint64_t nextNodeRank_ = 0;
     std::uint64_t nextEdgeRank_ = 0;
     std::size_t longestCaption_ = 0;
+    std::optional<TGraphBox> bounds_;
+    bool boundsValid_ = false;  // a node taken out may have held them
     std::unordered_map<const TGraphPoint*, TNodeEntry> nodes_;
     std::unordered_map<const TGraphEdge*, TEdgeEntry> edges_;
     std::unordered_map<std::int64_t, std::vector<TGraphPoint*>> nodeSquares_;
