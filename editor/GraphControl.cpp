@@ -213,11 +213,12 @@ QRegion TGraphControl::RedrawScene(const std::vector<TScreenBox>& areas) {
     std::vector<TScreenBox> shown;
     const QRect whole = rect();
     for (const TScreenBox& area : areas) {
-        const QRect r = QRect(QPoint(int(std::clamp<std::int64_t>(area.X1, -1, whole.right() + 1)),
-                                     int(std::clamp<std::int64_t>(area.Y1, -1, whole.bottom() + 1))),
-                              QPoint(int(std::clamp<std::int64_t>(area.X2, -1, whole.right() + 1)),
-                                     int(std::clamp<std::int64_t>(area.Y2, -1, whole.bottom() + 1))))
-                            .intersected(whole);
+        const QRect r =
+            QRect(QPoint(int(std::clamp<std::int64_t>(area.X1, -1, whole.right() + 1)),
+                         int(std::clamp<std::int64_t>(area.Y1, -1, whole.bottom() + 1))),
+                  QPoint(int(std::clamp<std::int64_t>(area.X2, -1, whole.right() + 1)),
+                         int(std::clamp<std::int64_t>(area.Y2, -1, whole.bottom() + 1))))
+                .intersected(whole);
         if (r.isEmpty()) continue;
         changed += r;
         shown.push_back({r.left(), r.top(), r.right(), r.bottom()});

@@ -5,11 +5,11 @@
 #pragma once
 
 #include <QImage>
-#include <optional>
-#include <vector>
 #include <QPointer>
 #include <QRegion>
 #include <QWidget>
+#include <optional>
+#include <vector>
 
 #include "editor/GraphView.h"
 #include "editor/QtCanvas.h"

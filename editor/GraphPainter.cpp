@@ -58,8 +58,7 @@ TScreenBox LabelBox(std::int64_t x, std::int64_t y, std::size_t bytes) {
 }
 
 TScreenBox Union(const TScreenBox& a, const TScreenBox& b) {
-    return {std::min(a.X1, b.X1), std::min(a.Y1, b.Y1), std::max(a.X2, b.X2),
-            std::max(a.Y2, b.Y2)};
+    return {std::min(a.X1, b.X1), std::min(a.Y1, b.Y1), std::max(a.X2, b.X2), std::max(a.Y2, b.Y2)};
 }
 
 TScreenBox Around(std::int64_t x, std::int64_t y, std::int64_t margin) {
@@ -370,8 +369,9 @@ TScreenBox NodeBox(const TGraphPoint& node, const TViewOptions& options,
 TScreenBox EdgeBox(const TGraphEdge& edge, const TViewOptions& options,
                    const TViewTransform& transform) {
     const TSizes sizes(transform);
-    const TScreenXY ends[] = {transform.ToScreen(PointOf(edge.FromNode).X, PointOf(edge.FromNode).Y),
-                              transform.ToScreen(PointOf(edge.ToNode).X, PointOf(edge.ToNode).Y)};
+    const TScreenXY ends[] = {
+        transform.ToScreen(PointOf(edge.FromNode).X, PointOf(edge.FromNode).Y),
+        transform.ToScreen(PointOf(edge.ToNode).X, PointOf(edge.ToNode).Y)};
     const TScreenXY m = MiddleOf(ends[0], ends[1]);
     const TScreenBox line = LineBox(ends, 2, m, sizes, std::max(sizes.thin, 1));
     if (!options.ShowWeights || sizes.coarse) return line;

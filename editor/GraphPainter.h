@@ -51,8 +51,8 @@ inline constexpr double kArrowAngle = 0.3;
 /// options ask for, of what lies in the visible area. Circles, pens and curves scale with
 /// the zoom; arrowheads do too, but never shorter than half their size; labels keep their
 /// font. Once the visible area is known, what lies wholly outside it is not drawn; below
-/// kFinestNodeRadius nodes are dots, edges bare lines, and labels are left out. REQUIRES: every node of graph is a TGraphPoint, and the selection and overlay
-/// refer only to elements of graph.
+/// kFinestNodeRadius nodes are dots, edges bare lines, and labels are left out. REQUIRES: every
+/// node of graph is a TGraphPoint, and the selection and overlay refer only to elements of graph.
 void PaintGraph(TCanvas& canvas, const TMathGraph& graph, const TPaintSelection& selection,
                 const TOverlay& overlay, const TViewOptions& options,
                 const TViewTransform& transform);

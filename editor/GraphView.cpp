@@ -451,8 +451,8 @@ void TGraphView::NoteDrawn(std::vector<TScreenBox>& areas, const TGraphPoint& no
 }
 
 void TGraphView::PaintAreas(TCanvas& canvas, const std::vector<TScreenBox>& areas) const {
-    PaintGraphAreas(canvas, *graph_, {selectedNode_, selectedEdge_, selectedPath_.get()},
-                    overlay_, options_, transform_, index_, areas);
+    PaintGraphAreas(canvas, *graph_, {selectedNode_, selectedEdge_, selectedPath_.get()}, overlay_,
+                    options_, transform_, index_, areas);
 }
 
 void TGraphView::Paint(TCanvas& canvas) const {

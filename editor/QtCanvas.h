@@ -30,6 +30,18 @@ public:
     /// until the next call.
     const QImage& Label(std::string_view text, TColor colour, qreal pixelRatio);
 
+    /// The pixels of a label that are not transparent, each with its place in the image.
+    struct TInk {
+        std::uint16_t X, Y;
+        std::uint32_t Pixel;  // premultiplied ARGB
+    };
+    /// Label's image and its ink, valid as long as Label's result.
+    struct TLabel {
+        QImage Image;
+        std::vector<TInk> Ink;
+    };
+    const TLabel& Find(std::string_view text, TColor colour, qreal pixelRatio);
+
 private:
     // Looked up by the caller's text itself: no key is made for a label already held.
     struct THash {
@@ -39,7 +51,7 @@ private:
         }
     };
 
-    std::unordered_map<std::string, QImage, THash, std::equal_to<>> labels_;
+    std::unordered_map<std::string, TLabel, THash, std::equal_to<>> labels_;
     TColor colour_;
     qreal pixelRatio_ = 0;
     QFont font_ = LabelFont();
@@ -50,7 +62,9 @@ private:
 /// node and edge, and most of those calls repeat the one before. Lines drawn one after
 /// another with the same pen are handed to the painter together, which draws them in
 /// about half the time; they reach it before anything else is drawn or changed, and at
-/// the latest when the canvas is destroyed. Labels come from labels, when given, which
+/// the latest when the canvas is destroyed. On a plain image (no transform, no clip) a
+/// small ellipse with a thin pen is copied from the painter's own drawing of one, made once
+/// for each size. Labels come from labels, when given, which
 /// must outlive the canvas; otherwise from a cache of the canvas's own. REQUIRES: nobody
 /// else uses the painter while the canvas draws on it.
 class TQtCanvas : public TCanvas {
@@ -81,6 +95,17 @@ private:
     static constexpr std::size_t kLinesPerCall = 1024;
 
     void DrawPendingLines();
+    /// Where the painter's ellipse of a box of width by height puts its pen and its brush,
+    /// in runs of each row from the box's top left corner.
+    struct TRun {
+        int dy, x1, x2;
+        bool pen;
+    };
+    const std::vector<TRun>& EllipseRuns(int width, int height);
+    /// label laid over the image with its top left corner at (x, y).
+    void BlendLabel(int x, int y, const TQtLabelCache::TLabel& label);
+    /// Ellipse by its runs straight into the image; false when the painter must draw it.
+    bool StampEllipse(int x1, int y1, int x2, int y2);
     /// The pixel of the pen's colour at (x, y) straight into the image, when inside it.
     void Put(int x, int y) {
         if (x >= 0 && y >= 0 && x < width_ && y < height_)
@@ -98,8 +123,11 @@ private:
     TColor brush_;
     bool brushSet_ = false;  // the painter's brush is still the one it came with
     // The image's pixels when they can be written straight; null otherwise.
+    QImage* image_ = nullptr;
     uchar* bits_ = nullptr;
     qsizetype stride_ = 0;
     int width_ = 0, height_ = 0;
     std::uint32_t penPixel_ = 0xff000000;
+    std::uint32_t brushPixel_ = 0xffffffff;
+    std::unordered_map<std::uint64_t, std::vector<TRun>> ellipseRuns_;
 };

@@ -18,9 +18,7 @@ void EraseOne(std::vector<T>& items, T item) {
     items.pop_back();
 }
 
-const TGraphPoint* PointOf(const TGraphNode* node) {
-    return static_cast<const TGraphPoint*>(node);
-}
+const TGraphPoint* PointOf(const TGraphNode* node) { return static_cast<const TGraphPoint*>(node); }
 
 bool Meets(const TGraphBox& box, std::int64_t x1, std::int64_t y1, std::int64_t x2,
            std::int64_t y2) {
@@ -217,7 +215,9 @@ std::optional<TGraphBox> TSceneIndex::Bounds() {
     return bounds_;
 }
 
-void TSceneIndex::CaptionSet(std::size_t bytes) { longestCaption_ = std::max(longestCaption_, bytes); }
+void TSceneIndex::CaptionSet(std::size_t bytes) {
+    longestCaption_ = std::max(longestCaption_, bytes);
+}
 
 std::size_t TSceneIndex::LongestCaption() {
     EnsureValid();

@@ -88,7 +88,7 @@ protected:
 TEST_F(ControlDrawing, AfterPressesAndDragsAsAWholePaint) {
     const QColor background = Background();
     Drag({first->X, first->Y}, {200, 150});
-    QTest::mouseClick(&control, Qt::LeftButton, {}, QPoint(30, 290));  // places a node
+    QTest::mouseClick(&control, Qt::LeftButton, {}, QPoint(30, 290));    // places a node
     QTest::mouseClick(&control, Qt::RightButton, {}, QPoint(200, 150));  // joins it
     Drag({30, 290}, {120, 40});
     const QImage kept = Shown();

@@ -29,8 +29,8 @@ public:
         const int kind = Uniform(0, 9);
         const int x = Uniform(-150, 450), y = Uniform(-150, 450);
         if (kind < 4) {
-            Keep(view_.GraphControlMouseDown(kind == 0 ? TMouseButton::mbRight : TMouseButton::mbLeft,
-                                             x, y));
+            Keep(view_.GraphControlMouseDown(
+                kind == 0 ? TMouseButton::mbRight : TMouseButton::mbLeft, x, y));
         } else if (kind < 7) {
             Keep(view_.GraphControlMouseMove(true, x, y));
         } else if (kind == 7) {
