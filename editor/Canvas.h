@@ -45,4 +45,18 @@ public:
     /// One line of UTF-8 text in the label font and the pen's colour, the top left corner
     /// of its box at (x, y). The current point stays.
     virtual void TextOut(int x, int y, std::string_view text) = 0;
+    /// A dot of a pixel or so in the pen's colour at (x, y), which becomes the current point:
+    /// how a node is drawn when too small to tell a circle. A line of no length unless the
+    /// surface has better.
+    virtual void Dot(int x, int y) {
+        MoveTo(x, y);
+        LineTo(x, y);
+    }
+    /// A line about a pixel wide from (x1, y1) to (x2, y2) in the pen's colour, whose
+    /// pixels may differ a little from LineTo's: how edges are drawn when the graph is
+    /// seen from so far that nobody can tell. LineTo's line unless the surface has faster.
+    virtual void RoughLine(int x1, int y1, int x2, int y2) {
+        MoveTo(x1, y1);
+        LineTo(x2, y2);
+    }
 };

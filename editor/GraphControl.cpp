@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyle>
 #include <QUndoStack>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <optional>
@@ -74,7 +76,15 @@ void TGraphControl::ShowChanges(TViewChanges changes) {
     const Qt::CursorShape mode = view_.IsPathMode() ? Qt::CrossCursor : Qt::ArrowCursor;
     if (cursor().shape() != mode) setCursor(mode);
     if (changes.GraphChanged || changes.ViewMoved) UpdateScrollBars();
-    if (changes.NeedsRepaint) repaint();
+    if (changes.NeedsRepaint) {
+        if (changes.DamagedAreas && !changes.ViewMoved && sceneMark_) {
+            const QRegion changed = RedrawScene(*changes.DamagedAreas);
+            if (!changed.isEmpty()) repaint(changed);
+        } else {
+            sceneMark_.reset();
+            repaint();
+        }
+    }
     if (changes.GraphChanged) emit GraphChanged();
     if (changes.SearchedTarget != nullptr)
         emit PathSearched(changes.SearchedSource, changes.SearchedTarget);
@@ -137,14 +147,116 @@ void TGraphControl::ScrollBarMoved() {
     const double y =
         verticalBar_->isVisible() ? verticalBar_->value() : view_.Transform().ScrollY();
     view_.ScrollTo(x, y);
+    sceneMark_.reset();
     update();
 }
 
-void TGraphControl::paintEvent(QPaintEvent*) {
-    RunGuarded([&] {
-        QPainter painter(this);
+TGraphControl::TSceneMark TGraphControl::SceneMark() const {
+    const TMathGraph& graph = view_.Graph();
+    const TViewTransform& shown = view_.Transform();
+    const TViewOptions& options = view_.Options();
+    const TEdgeList* path = view_.SelectedPath();
+    const QSize pixels = size() * devicePixelRatio();
+    return {&graph,
+            graph.Nodes->Count(),
+            graph.Edges->Count(),
+            view_.SelectedNode(),
+            view_.SelectedEdge(),
+            path,
+            path != nullptr ? path->Count() : 0,
+            shown.Zoom(),
+            shown.ScrollX(),
+            shown.ScrollY(),
+            shown.Width(),
+            shown.Height(),
+            pixels.width(),
+            pixels.height(),
+            options.AdaptEdges,
+            options.ShowCaptions,
+            options.ShowWeights,
+            options.SeparateOpposite,
+            options.DecimalSeparator,
+            view_.Overlay().Colours.size()};
+}
+
+const QImage& TGraphControl::Scene() {
+    const TSceneMark mark = SceneMark();
+    if (sceneMark_ == mark) return scene_;
+    sceneMark_.reset();
+    const qreal ratio = devicePixelRatio();
+    if (scene_.size() != QSize(mark.pixelWidth, mark.pixelHeight)) {
+        scene_ = QImage(mark.pixelWidth, mark.pixelHeight, QImage::Format_ARGB32_Premultiplied);
+        scene_.setDevicePixelRatio(ratio);
+    }
+    // Drawn on nothing, the drawing lays over the panel as a paint on the control would:
+    // without antialiasing every pixel drawn is opaque.
+    scene_.fill(Qt::transparent);
+    {
+        QPainter painter(&scene_);
         TQtCanvas canvas(painter, &labels_);
         view_.Paint(canvas);
+    }
+    sceneMark_ = mark;
+    return scene_;
+}
+
+QRegion TGraphControl::RedrawScene(const std::vector<TScreenBox>& areas) {
+    // The areas are in the control's pixels: a finer screen redraws whole, and so does
+    // a change that moved the view too (the scroll bars came or went).
+    TSceneMark now = SceneMark();
+    now.nodes = sceneMark_->nodes, now.edges = sceneMark_->edges;
+    now.node = sceneMark_->node, now.edge = sceneMark_->edge;
+    now.path = sceneMark_->path, now.pathCount = sceneMark_->pathCount;
+    if (devicePixelRatio() != 1 || scene_.size() != size() || now != *sceneMark_) {
+        sceneMark_.reset();
+        return rect();
+    }
+    QRegion changed;
+    std::vector<TScreenBox> shown;
+    const QRect whole = rect();
+    for (const TScreenBox& area : areas) {
+        const QRect r =
+            QRect(QPoint(int(std::clamp<std::int64_t>(area.X1, -1, whole.right() + 1)),
+                         int(std::clamp<std::int64_t>(area.Y1, -1, whole.bottom() + 1))),
+                  QPoint(int(std::clamp<std::int64_t>(area.X2, -1, whole.right() + 1)),
+                         int(std::clamp<std::int64_t>(area.Y2, -1, whole.bottom() + 1))))
+                .intersected(whole);
+        if (r.isEmpty()) continue;
+        changed += r;
+        shown.push_back({r.left(), r.top(), r.right(), r.bottom()});
+    }
+    if (shown.empty()) {
+        sceneMark_ = SceneMark();
+        return changed;
+    }
+    if (scratch_.size() != scene_.size())
+        scratch_ = QImage(scene_.size(), QImage::Format_ARGB32_Premultiplied);
+    {
+        // Each element that reaches into the areas is drawn whole, as a paint of everything
+        // draws it, so that the pixels there are the same.
+        QPainter painter(&scratch_);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect& r : changed) painter.fillRect(r, Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        TQtCanvas canvas(painter, &labels_);
+        view_.PaintAreas(canvas, shown);
+    }
+    QPainter painter(&scene_);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect& r : changed) painter.drawImage(r.topLeft(), scratch_, r);
+    sceneMark_ = SceneMark();
+    return changed;
+}
+
+void TGraphControl::paintEvent(QPaintEvent* event) {
+    RunGuarded([&] {
+        const QImage& scene = Scene();
+        QPainter painter(this);
+        if (scene.devicePixelRatio() != 1) {
+            painter.drawImage(QPoint(0, 0), scene);
+            return;
+        }
+        for (const QRect& r : event->region()) painter.drawImage(r.topLeft(), scene, r);
     });
 }
 

@@ -4,8 +4,12 @@
 // repaints.
 #pragma once
 
+#include <QImage>
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
+#include <optional>
+#include <vector>
 
 #include "editor/GraphView.h"
 #include "editor/QtCanvas.h"
@@ -28,7 +32,9 @@ public:
     /// Shows what an operation of the view changed: the step it made goes onto the undo
     /// stack, a replaced graph clears the stack; the cross-hair cursor while the view is in
     /// path mode, the default arrow otherwise; the scroll bars; a repaint before returning
-    /// when the drawing is out of date. Then the signals.
+    /// when the drawing is out of date, of only the areas changed when the view tells them.
+    /// Then the signals. Every change of the view is to be shown through here: the drawing
+    /// is kept between paints.
     void ShowChanges(TViewChanges changes);
     /// ShowChanges of an undo or a redo, then Stepped. REQUIRES: nothing shown meanwhile
     /// makes a step.
@@ -69,6 +75,27 @@ private:
     /// The visible area and the scroll bars for the graph, the zoom and the scroll position;
     /// looks at every node, so only while shown.
     void UpdateScrollBars();
+    /// What the kept drawing shows; a paint redraws it whole when this is not what the
+    /// view shows now.
+    struct TSceneMark {
+        const TMathGraph* graph;
+        int nodes, edges;
+        const void *node, *edge, *path;
+        int pathCount;
+        double zoom, scrollX, scrollY;
+        int width, height, pixelWidth, pixelHeight;
+        bool adapt, captions, weights, opposite;
+        char separator;
+        std::size_t overlay;
+        friend bool operator==(const TSceneMark&, const TSceneMark&) = default;
+    };
+    TSceneMark SceneMark() const;
+    /// The kept drawing, drawn whole unless it shows what the view shows.
+    const QImage& Scene();
+    /// Redraws areas of the kept drawing, which showed the view as it was just before
+    /// the change; the part of the control they cover.
+    QRegion RedrawScene(const std::vector<TScreenBox>& areas);
+
     void PlaceBar(QScrollBar* bar, const QRect& place, double from, double to, double at,
                   bool shown);
     void ScrollBarMoved();
@@ -80,6 +107,9 @@ private:
     QScrollBar* horizontalBar_;
     QScrollBar* verticalBar_;
     TQtLabelCache labels_;
+    QImage scene_;    // the drawing over a transparent background, as the view shows it
+    QImage scratch_;  // where areas are redrawn whole before they are copied into scene_
+    std::optional<TSceneMark> sceneMark_;  // none: scene_ is out of date
     QPointer<QWidget> typingTarget_;
     int wheelZoom_ = 0;  // the wheel's turn not yet made a zoom step, in eighths of a degree
     bool locked_ = false;

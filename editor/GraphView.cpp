@@ -22,7 +22,7 @@ constexpr double kFitMargin = 10;
 
 }  // namespace
 
-TGraphView::TGraphView() : graph_(std::make_unique<TMathGraph>()) {}
+TGraphView::TGraphView() : graph_(std::make_unique<TMathGraph>()) { index_.Reset(*graph_); }
 
 TGraphView::~TGraphView() = default;
 
@@ -45,11 +45,8 @@ void TGraphView::DrawArrow(TCanvas& canvas, const TGraphPoint& a, const TGraphPo
 }
 
 TGraphPoint* TGraphView::getIntersectingNode(int x, int y) const {
-    for (int i = 1; i <= graph_->Nodes->Count(); ++i) {
-        auto* node = As<TGraphPoint>(graph_->Nodes->GoToIndex(i));
-        if (PointNearNode(*node, x, y)) return node;
-    }
-    return nullptr;
+    // The same test as PointNearNode, on the nodes near the point only.
+    return index_.FirstNodeNear(x, y, NodeHitDistance);
 }
 
 TGraphEdge* TGraphView::getIntersectingEdge(int x, int y) const {
@@ -103,12 +100,20 @@ TViewChanges TGraphView::GraphControlMouseDown(TMouseButton button, int x, int y
     const bool wasPathMode = pathMode_;
     TViewChanges changes;
     TGraphPoint* node = getIntersectingNode(x, y);
+    // A path search colours edges anywhere: the whole drawing is redone then.
+    const bool tracked = TracksDamage() && !(pathMode_ && node != nullptr);
+    std::vector<TScreenBox> damaged;
+    if (tracked) NoteDrawn(damaged, nullptr, nullptr);
     if (node == nullptr)
         PressOnEmptySpace(x, y, selected, changes);
     else if (button == TMouseButton::mbLeft)
         LeftPressOnNode(node, changes);
     else
         JoinSelectedTo(node, changes);
+    if (tracked) {
+        NoteDrawn(damaged, changes.AddedNode, changes.AddedEdge);
+        changes.DamagedAreas = std::move(damaged);
+    }
     changes.SelectionChanged = Mark() != before;
     changes.ModeChanged = pathMode_ != wasPathMode;
     changes.NeedsRepaint = true;  // every press repaints, whatever it did
@@ -126,6 +131,7 @@ void TGraphView::PressOnEmptySpace(int x, int y, const TSelection& before, TView
     TGraphPoint* placed = point.get();
     edit->AddNode(std::move(point));
     Step(std::move(edit), {}, before, {placed, nullptr}, changes);
+    index_.NodeAppended(placed);
     changes.AddedNode = placed;
 }
 
@@ -156,6 +162,7 @@ void TGraphView::JoinSelectedTo(TGraphPoint* node, TViewChanges& changes) {
     TGraphEdge* joined = edge.get();
     edit->AddEdge(std::move(edge));
     Step(std::move(edit), {}, Selection(), Selection(), changes);
+    index_.EdgeAppended(joined);
     changes.AddedEdge = joined;
 }
 
@@ -163,10 +170,14 @@ TViewChanges TGraphView::GraphControlMouseMove(bool leftHeld, int x, int y) {
     TViewChanges changes;
     if (!leftHeld || selectedNode_ == nullptr || pathMode_) return changes;
     changes.NeedsRepaint = true;
+    if (TracksDamage()) changes.DamagedAreas.emplace();
     if (selectedNode_->X == x && selectedNode_->Y == y) return changes;
+    if (changes.DamagedAreas) NoteDrawn(*changes.DamagedAreas, *selectedNode_);
     auto edit = std::make_unique<TGraphEdit>(kMoveNode);
     edit->MoveNode(selectedNode_, x, y);
     Step(std::move(edit), {kMergeMove, selectedNode_, gesture_}, Selection(), Selection(), changes);
+    index_.NodeMoved(selectedNode_);
+    if (changes.DamagedAreas) NoteDrawn(*changes.DamagedAreas, *selectedNode_);
     return changes;
 }
 
@@ -176,6 +187,7 @@ TViewChanges TGraphView::SetSelectedCaption(std::u16string_view text) {
     std::string bytes = Utf16ToWindows1252(text);
     if (selectedNode_->Caption && selectedNode_->Caption->Text == bytes) return changes;
     auto edit = std::make_unique<TGraphEdit>(kEditCaption);
+    index_.CaptionSet(bytes.size());
     edit->SetCaption(selectedNode_, std::move(bytes));
     Step(std::move(edit), {kMergeCaption, selectedNode_, gesture_}, Selection(), Selection(),
          changes);
@@ -205,6 +217,7 @@ TViewChanges TGraphView::DeleteSelectedEdge() {
     auto edit = std::make_unique<TGraphEdit>(kDeleteEdge);
     edit->RemoveEdge(edge);
     Step(std::move(edit), {}, Selection(), {selectedNode_, nullptr}, changes);
+    index_.EdgeRemoved(edge);
     changes.RemovedEdge = edge;
     changes.SelectionChanged = changes.NeedsRepaint = true;
     return changes;
@@ -220,6 +233,7 @@ TViewChanges TGraphView::DeleteSelectedNode() {
     auto edit = std::make_unique<TGraphEdit>(kDeleteNode);
     edit->RemoveNode(node);
     Step(std::move(edit), {}, Selection(), {nullptr, selectedEdge_}, changes);
+    index_.NodeRemoved(node);
     changes.RemovedNode = node;
     changes.SelectionChanged = changes.NeedsRepaint = true;
     return changes;
@@ -274,6 +288,7 @@ TViewChanges TGraphView::ReplaceGraph(std::unique_ptr<TObject> loaded) {
     TViewChanges changes;
     changes.SelectionChanged = Mark() != before;
     changes.ReplacedGraph = std::exchange(graph_, std::unique_ptr<TMathGraph>(graph));
+    index_.Reset(*graph_);
     changes.GraphChanged = changes.NeedsRepaint = true;
     return changes;
 }
@@ -285,6 +300,7 @@ TViewChanges TGraphView::Perform(std::unique_ptr<TGraphEdit> edit) {
     if (edit->LeavesOut(after.Edge)) after.Edge = nullptr;
     TViewChanges changes;
     Step(std::move(edit), {}, Selection(), after, changes);
+    index_.Invalidate();
     changes.SelectionChanged = Mark() != before;
     changes.NeedsRepaint = true;
     return changes;
@@ -309,6 +325,7 @@ TViewChanges TGraphView::Redo(TGraphEdit& edit) {
 TViewChanges TGraphView::Stepped(const TGraphEdit& edit, bool applied,
                                  const TSelectionMark& before) {
     ++gesture_;
+    index_.Invalidate();
     TViewChanges changes;
     changes.ModeChanged = std::exchange(pathMode_, false);
     const bool edgesOut = edit.TakesOutEdges(applied);
@@ -421,13 +438,12 @@ TGraphView::TScrollRange TGraphView::ScrollRange() const {
     const double x = transform_.ScrollX(), y = transform_.ScrollY();
     TScrollRange range{x, x, y, y};
     const double width = transform_.Width(), height = transform_.Height();
-    for (int i = 1; i <= graph_->Nodes->Count(); ++i) {
-        const auto& node = PointOf(static_cast<TGraphNode*>(graph_->Nodes->GoToIndex(i)));
-        range.MinX = std::min(range.MinX, node.X * z - r);
-        range.MaxX = std::max(range.MaxX, node.X * z + r - width);
-        range.MinY = std::min(range.MinY, node.Y * z - r);
-        range.MaxY = std::max(range.MaxY, node.Y * z + r - height);
-    }
+    const std::optional<TGraphBox> bounds = index_.Bounds();
+    if (!bounds) return range;
+    range.MinX = std::min(range.MinX, double(bounds->X1) * z - r);
+    range.MaxX = std::max(range.MaxX, double(bounds->X2) * z + r - width);
+    range.MinY = std::min(range.MinY, double(bounds->Y1) * z - r);
+    range.MaxY = std::max(range.MaxY, double(bounds->Y2) * z + r - height);
     return range;
 }
 
@@ -440,6 +456,28 @@ std::optional<std::u16string> TGraphView::SelectedCaptionText() const {
 std::optional<std::string> TGraphView::SelectedWeightText(char decimalSeparator) const {
     if (selectedEdge_ == nullptr) return std::nullopt;
     return FormatWeight(selectedEdge_->GetWeight().ToExtended(), decimalSeparator);
+}
+
+void TGraphView::NoteDrawn(std::vector<TScreenBox>& areas, const TGraphPoint* node,
+                           const TGraphEdge* edge) const {
+    if (selectedNode_ != nullptr) areas.push_back(NodeBox(*selectedNode_, options_, transform_));
+    if (node != nullptr) areas.push_back(NodeBox(*node, options_, transform_));
+    for (const TGraphEdge* e : {static_cast<const TGraphEdge*>(selectedEdge_), edge})
+        if (e != nullptr) areas.push_back(EdgeBox(*e, options_, transform_));
+    if (selectedPath_)
+        for (int i = 0; i < selectedPath_->Count(); ++i)
+            areas.push_back(EdgeBox(*selectedPath_->Get(i), options_, transform_));
+}
+
+void TGraphView::NoteDrawn(std::vector<TScreenBox>& areas, const TGraphPoint& node) const {
+    areas.push_back(NodeBox(node, options_, transform_));
+    for (const TGraphEdge* edge : index_.EdgesAt(&node))
+        areas.push_back(EdgeBox(*edge, options_, transform_));
+}
+
+void TGraphView::PaintAreas(TCanvas& canvas, const std::vector<TScreenBox>& areas) const {
+    PaintGraphAreas(canvas, *graph_, {selectedNode_, selectedEdge_, selectedPath_.get()}, overlay_,
+                    options_, transform_, index_, areas);
 }
 
 void TGraphView::Paint(TCanvas& canvas) const {

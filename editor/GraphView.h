@@ -14,6 +14,7 @@
 #include "editor/GraphEdit.h"
 #include "editor/GraphPainter.h"
 #include "editor/GraphPoint.h"
+#include "editor/SceneIndex.h"
 #include "editor/ViewTransform.h"
 #include "graph/ObjGraph.h"
 
@@ -33,6 +34,9 @@ struct TViewChanges {
     bool ViewMoved = false;
     /// The drawing is out of date.
     bool NeedsRepaint = false;
+    /// With NeedsRepaint, when known: the only areas of the visible area whose drawing
+    /// changed, so that PaintAreas of them brings the drawing up to date. None: all of it.
+    std::optional<std::vector<TScreenBox>> DamagedAreas;
 
     /// The change of the graph as one step, already made; none when the graph stayed.
     /// Dropping it leaves the change made, but destroys whatever it took out of the graph.
@@ -187,8 +191,7 @@ public:
     TViewChanges FitGraph();
     TViewChanges ScrollTo(double x, double y);
     /// What can be scrolled to, in screen pixels of the current zoom: every node's circle,
-    /// wherever it is (at negative coordinates too), and the area shown now. Looks at every
-    /// node.
+    /// wherever it is (at negative coordinates too), and the area shown now.
     struct TScrollRange {
         double MinX, MaxX, MinY, MaxY;  // of ScrollX and ScrollY
     };
@@ -202,6 +205,9 @@ public:
 
     /// PaintGraph of what the view shows. Leaves the pen black and 1 pixel wide.
     void Paint(TCanvas& canvas) const;
+    /// What Paint draws in areas, with the same pixels there; what it draws elsewhere is
+    /// not defined. Costs about what lies in areas, not the whole graph.
+    void PaintAreas(TCanvas& canvas, const std::vector<TScreenBox>& areas) const;
 
     /// Both coordinate differences below NodeHitDistance.
     static bool PointNearNode(const TGraphPoint& node, int x, int y);
@@ -237,6 +243,13 @@ private:
     TViewChanges Stepped(const TGraphEdit& edit, bool applied, const TSelectionMark& before);
     TViewChanges Repaint();
     TViewChanges Moved();
+    /// Whether the areas that a press or a drag changes can be told: not while a line's
+    /// width or shape depends on other edges.
+    bool TracksDamage() const { return !options_.AdaptEdges && !options_.SeparateOpposite; }
+    /// Adds where the selection, the path and the given elements are drawn now.
+    void NoteDrawn(std::vector<TScreenBox>& areas, const TGraphPoint* node,
+                   const TGraphEdge* edge) const;
+    void NoteDrawn(std::vector<TScreenBox>& areas, const TGraphPoint& node) const;
 
     std::unique_ptr<TMathGraph> graph_;
     TGraphPoint* selectedNode_ = nullptr;
@@ -247,6 +260,8 @@ private:
     TViewOptions options_;
     TViewTransform transform_;
     TOverlay overlay_;
+    // Follows graph_ through every operation; const questions still file what they find.
+    mutable TSceneIndex index_;
     // Counts presses, undos and redos: steps merge only within one of these gestures.
     std::uint64_t gesture_ = 0;
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <random>
 
 #include "editor/QtCanvas.h"
 
@@ -105,6 +106,33 @@ TEST(QtCanvasCurveAndText, ACurveIsStrokedNotFilledAndTextTakesThePensColour) {
         for (int x = 20; x < 45; ++x) dark += image.pixelColor(x, y).lightness() < 80;
     EXPECT_GT(dark, 10);
     EXPECT_TRUE(OnlyWithin(image, QRect(20, 40, 40, 20), QColor(Qt::black)));
+}
+
+// On a plain image the canvas copies small ellipses from a drawing of the painter's; a
+// clip, which covers everything here, leaves them all to the painter.
+QImage Drawn(bool clipped, unsigned seed) {
+    QImage image(120, 90, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    if (clipped) painter.setClipRect(image.rect());
+    TQtCanvas canvas(painter);
+    std::mt19937 random(seed);
+    const auto uniform = [&](int from, int to) {
+        return std::uniform_int_distribution<int>(from, to)(random);
+    };
+    const TColor colours[] = {clBlack, clWhite, clRed, clYellow, {10, 200, 30}};
+    for (int i = 0; i < 400; ++i) {
+        canvas.SetPenWidth(uniform(0, 1));
+        canvas.SetPenColor(colours[uniform(0, 4)]);
+        canvas.SetBrush(colours[uniform(0, 4)]);
+        const int x = uniform(-20, 130), y = uniform(-20, 100);
+        canvas.Ellipse(x, y, x + uniform(0, 70), y + uniform(0, 70));
+    }
+    return image;
+}
+
+TEST(QtCanvasPlainImage, EllipsesHaveThePaintersOwnPixels) {
+    for (unsigned seed : {1u, 2u, 3u}) EXPECT_TRUE(Drawn(false, seed) == Drawn(true, seed)) << seed;
 }
 
 }  // namespace
