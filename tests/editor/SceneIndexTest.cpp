@@ -90,8 +90,8 @@ TEST(SceneIndexAreas, FindsWhatFilteringEveryElementFindsInListOrder) {
         std::vector<const TGraphEdge*> edges;
         for (int k = 0; k < graph.Edges->Count(); ++k) {
             const TGraphEdge* edge = graph.Edges->Get(k);
-            const auto* a = static_cast<const TGraphPoint*>(edge->FromNode);
-            const auto* b = static_cast<const TGraphPoint*>(edge->ToNode);
+            const auto* a = static_cast<const TGraphPoint*>(edge->FromNode.Get());
+            const auto* b = static_cast<const TGraphPoint*>(edge->ToNode.Get());
             const TGraphBox span{std::min(a->X, b->X), std::min(a->Y, b->Y), std::max(a->X, b->X),
                                  std::max(a->Y, b->Y)};
             for (const TGraphBox& box : boxes)
