@@ -134,7 +134,7 @@ endforeach()
 # The programs' data: made from the files in packaging/, with this project's version and
 # the application's id.
 #
-# The id is reverse DNS, as AppStream and the desktop entry spec want, and names the menu
+# The id is reverse DNS, as AppStream and freedesktop.org desktop entries want, and names the menu
 # entry, the icon and the AppStream record. The project owns no domain yet, and an id
 # under someone else's domain would claim their namespace, so it is under example.org,
 # which is reserved and can belong to no one. An id must not change once published: set

@@ -29,7 +29,7 @@ desktop=$(xdg-mime query default application/x-graph-stream)
 [[ -n $desktop ]] || fail "no application opens application/x-graph-stream"
 entry=
 IFS=: read -r -a data_dirs <<<"${XDG_DATA_DIRS:-/usr/local/share:/usr/share}"
-for data in "${data_dirs[@]}"; do  # the menu spec's search, first found wins
+for data in "${data_dirs[@]}"; do  # the desktop menu's search order, first found wins
     [[ -f $data/applications/$desktop ]] && { entry=$data/applications/$desktop; break; }
 done
 [[ -n $entry ]] || fail "$desktop is in no applications folder of XDG_DATA_DIRS"
