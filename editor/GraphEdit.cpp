@@ -9,6 +9,9 @@ template <class... Visit>
 struct TOverloaded : Visit... {
     using Visit::operator()...;
 };
+// clang 14, which builds the fuzz target, does not deduce an aggregate's arguments itself.
+template <class... Visit>
+TOverloaded(Visit...) -> TOverloaded<Visit...>;
 
 // node at position of nodes (1 to Count + 1). Only the list's own walks are used, each
 // from the nearest of its ends and its marker.
