@@ -37,10 +37,11 @@ struct TPlainEdge {
 /// edges of weight 0 are kept as they are; each algorithm says what they mean to it.
 class TGraphSnapshot {
 public:
-    /// Reads graph: one walk over Nodes (which leaves the list's marker where it stopped)
-    /// and one over Edges. EInvalidCast ("Invalid class typecast") when Nodes holds
-    /// something that is not a node, EInvalidIndex ("Invalid index in TContainer") for an
-    /// edge with an end that is not in Nodes. A node held twice counts at its first place.
+    /// Reads graph: its nodes and edge ends as TMathGraph::EdgeEnds gives them (which
+    /// leaves the marker of Nodes where a walk over it ends), and one walk over Edges for
+    /// the weights. EInvalidObjectType, as the search, when Nodes holds something that is
+    /// not a node, EInvalidIndex ("Invalid index in TContainer") for an edge with an end
+    /// that is not in Nodes. A node held twice counts at its first place.
     explicit TGraphSnapshot(TMathGraph& graph);
     /// A graph of nodeCount nodes and these edges, in this order, with no live graph
     /// behind it: NodeAt and EdgeAt give nullptr. EInvalidIndex for an end outside 1 to

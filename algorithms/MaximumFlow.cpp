@@ -4,6 +4,7 @@
 #include <boost/graph/boykov_kolmogorov_max_flow.hpp>
 
 #include "algorithms/SnapshotMaps.h"
+#include "support/LargeVector.h"
 
 namespace {
 
@@ -34,9 +35,10 @@ TFlowNetwork BuildNetwork(const TSnapshotGraph& snapshot) {
     for (std::size_t v = 0; v < n; ++v) start[v + 1] += start[v];
     for (std::size_t v = 0; v < n; ++v) reverseStart[v] = start[v + 1] - reverseStart[v];
     const std::size_t arcs = start[n];
-    std::vector<std::uint32_t> sources(arcs), targets(arcs);
-    std::vector<TFlowArc> properties(arcs);
-    std::vector<TFlowEdge> reverse(arcs);
+    auto sources = LargeVector<std::uint32_t>(arcs);
+    auto targets = LargeVector<std::uint32_t>(arcs);
+    auto properties = LargeVector<TFlowArc>(arcs);
+    auto reverse = LargeVector<TFlowEdge>(arcs);
     for (const TSnapshotArc& arc : boost::make_iterator_range(boost::edges(snapshot))) {
         const TSnapshotVertex u = boost::source(arc, snapshot), v = boost::target(arc, snapshot);
         if (u == v) continue;
@@ -88,7 +90,7 @@ TMaximumFlow MaximumFlow(const TGraphSnapshot& snapshot, int source, int sink,
     const std::size_t n = boost::num_vertices(graph);
     const auto index = boost::get(boost::edge_index, graph);
     TWorkMeter meter(control);
-    std::vector<double> residual(boost::num_edges(graph));
+    auto residual = LargeVector<double>(boost::num_edges(graph));
     std::vector<TFlowEdge> predecessor(n);
     std::vector<boost::default_color_type> color(n);
     std::vector<std::uint32_t> distance(n);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -210,6 +211,20 @@ TCompareResult CompareArray(TObject* a, TObject* b);
 /// Walks the list from its first node and leaves the marker where the walk stopped.
 int IndexOfNode(TNodeContainer* list, const TObject* node);
 
+/// Where an edge's FromNode and ToNode stand in Nodes, from 0; -1 for an end that is not
+/// a node of Nodes.
+struct TEdgeEndPositions {
+    int from = -1;
+    int to = -1;
+};
+
+/// A graph's nodes in the order of Nodes, and its edges' ends as positions in it by place
+/// in Edges: ends[k] for the edge at place k.
+struct TEdgeEndIndex {
+    std::span<TGraphNode* const> nodes;
+    std::span<const TEdgeEndPositions> ends;
+};
+
 /// The graph. It owns Nodes (which owns the nodes, which own their captions and
 /// OutEdges lists), the edges held in Edges, and Matrix. Every edge's ends are nodes of
 /// Nodes; OutEdges, PrevEdge and search results only refer to edges held in Edges.
@@ -245,6 +260,16 @@ public:
     /// Runs in O((N + E) log N). Its working arrays, some 100 bytes a node and 32 an edge,
     /// stay with the graph for its next search and go with it.
     std::unique_ptr<TEdgeList> ShortestPath(TGraphNode* source, TGraphNode* target);
+
+    /// The nodes and where each edge's ends stand among them, for copying the graph's
+    /// shape without a look-up per end. Kept with the search's working arrays: given as
+    /// they are while nothing has changed since they were found, otherwise found afresh
+    /// (a walk over Nodes, which leaves its marker where the walk ends, as a walk kept does,
+    /// and one over Edges). A node held twice counts at its first place. Changes nothing
+    /// anyone can see: OutEdges, Distance and PrevEdge stay as they are.
+    /// EInvalidObjectType as for BuildOutEdges. Empty without Nodes; no ends without Edges.
+    /// Valid until the graph is next changed, searched or asked again.
+    TEdgeEndIndex EdgeEnds();
 
     /// Replaces Matrix by the weight matrix of Nodes and Edges, for writing: N rows of N
     /// TIntegers (N = Nodes.Count), cell (i, j) the GetWeight of the last edge of Edges from

@@ -8,24 +8,40 @@ using search::TEndGuess;
 using search::TOutEdge;
 
 // Only the class itself: a subclass may walk its nodes its own way.
-bool TSearchWorkspace::IsCurrentFor(const TNodeList& list, const TEdgeList* edges) const {
-    return current_ && builtAt_ == StructureChanges() && nodesOf_ == &list && edgesOf_ == edges &&
+bool TSearchWorkspace::TStamp::Holds(const TNodeList& list, const TEdgeList* edges) const {
+    return valid && builtAt == StructureChanges() && nodesOf == &list && edgesOf == edges &&
            list.ClassType() == TNodeList::StaticClass();
 }
 
-void TSearchWorkspace::MarkCurrent(const TNodeList& list, const TEdgeList* edges) {
-    current_ = true;
-    builtAt_ = StructureChanges();
-    nodesOf_ = &list;
-    edgesOf_ = edges;
+TSearchWorkspace::TStamp TSearchWorkspace::StampNow(const TNodeList& list,
+                                                    const TEdgeList* edges) {
+    return {true, StructureChanges(), &list, edges};
 }
 
-TSearchIndex::TSearchIndex(TSearchWorkspace& workspace, TNodeList& nodes, const TEdgeList* edges)
+bool TSearchWorkspace::IsCurrentFor(const TNodeList& list, const TEdgeList* edges) const {
+    return current_.Holds(list, edges);
+}
+
+void TSearchWorkspace::MarkCurrent(const TNodeList& list, const TEdgeList* edges) {
+    current_ = StampNow(list, edges);
+}
+
+bool TSearchWorkspace::EndsAreCurrentFor(const TNodeList& list, const TEdgeList* edges) const {
+    return current_.Holds(list, edges) || endsCurrent_.Holds(list, edges);
+}
+
+void TSearchWorkspace::MarkEndsCurrent(const TNodeList& list, const TEdgeList* edges) {
+    endsCurrent_ = StampNow(list, edges);
+}
+
+TSearchIndex::TSearchIndex(TSearchWorkspace& workspace, TNodeList& nodes, const TEdgeList* edges,
+                           TIndexDepth depth)
     : positions_(workspace.nodes),
       first_(workspace.first),
       outEdges_(workspace.outEdges),
       outLists_(workspace.outLists) {
-    if (workspace.IsCurrentFor(nodes, edges)) {
+    if (depth == TIndexDepth::Full ? workspace.IsCurrentFor(nodes, edges)
+                                   : workspace.EndsAreCurrentFor(nodes, edges)) {
         nodes_ = positions_.Nodes();
         hasHooks_ = false;  // only a search without hooks marks its index current
         reused_ = true;
@@ -35,7 +51,8 @@ TSearchIndex::TSearchIndex(TSearchWorkspace& workspace, TNodeList& nodes, const 
     workspace.MarkStale();
     IndexNodes(nodes);
     first_.assign(nodes_.size() + 1, 0);
-    if (edges != nullptr) IndexEdges(*edges, workspace);
+    if (edges != nullptr) IndexEdges(*edges, workspace, depth);
+    if (depth == TIndexDepth::EndsOnly) workspace.MarkEndsCurrent(nodes, edges);
 }
 
 void TSearchIndex::IndexNodes(TNodeList& nodes) {
@@ -84,9 +101,11 @@ static constexpr int kBucketShift = 10;
 // edges keep the order of Edges. The first round appends each edge to the bucket of
 // its start node, a write stream per bucket; the second orders each bucket in place.
 // One round straight to the final places would miss the cache on almost every edge.
-void TSearchIndex::IndexEdges(const TEdgeList& edges, TSearchWorkspace& workspace) {
+void TSearchIndex::IndexEdges(const TEdgeList& edges, TSearchWorkspace& workspace,
+                              TIndexDepth depth) {
     workspace.ends.resize(edges.items_.size());
     CountOutEdges(edges, workspace.ends);
+    if (depth == TIndexDepth::EndsOnly) return;
     outEdges_.resize(Slot(first_.back()));
     FillBuckets(edges, workspace.ends, workspace.next);
     for (int node = 0; node < NodeCount(); node += 1 << kBucketShift)

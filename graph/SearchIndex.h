@@ -29,11 +29,8 @@ struct TOutEdge {
 
 /// Where an edge's FromNode and ToNode stood in Nodes when the graph last indexed its
 /// edges, by the edge's place in Edges: a guess, checked before use, that spares the
-/// search a look-up of each end.
-struct TEndGuess {
-    int from = -1;
-    int to = -1;
-};
+/// search a look-up of each end; exact while the ends are current (EndsAreCurrentFor).
+using TEndGuess = TEdgeEndPositions;
 
 /// What the search knows of a node, by position, in one place: a relaxation then misses
 /// the cache once. The Distance stored is distance narrowed, which is exact: it was
@@ -71,14 +68,34 @@ struct TSearchWorkspace {
     /// Says that the index, the out-edge lists and the positions all describe nodes and
     /// edges as they are now.
     void MarkCurrent(const TNodeList& list, const TEdgeList* edges);
-    /// Says that they may not.
-    void MarkStale() { current_ = false; }
+    /// Whether nodes and ends still give every edge's ends as they are now: the whole
+    /// index is current, or an index of the ends alone was built since the last change.
+    bool EndsAreCurrentFor(const TNodeList& list, const TEdgeList* edges) const;
+    /// Says that nodes and ends describe them as they are now; the rest may not.
+    void MarkEndsCurrent(const TNodeList& list, const TEdgeList* edges);
+    /// Says that none of them may.
+    void MarkStale() { current_ = endsCurrent_ = {}; }
 
 private:
-    bool current_ = false;
-    std::uint64_t builtAt_ = 0;  // StructureChanges() when marked current
-    const TNodeList* nodesOf_ = nullptr;
-    const TEdgeList* edgesOf_ = nullptr;
+    /// When, and from which lists, something was built.
+    struct TStamp {
+        bool valid = false;
+        std::uint64_t builtAt = 0;  // StructureChanges() when marked
+        const TNodeList* nodesOf = nullptr;
+        const TEdgeList* edgesOf = nullptr;
+
+        bool Holds(const TNodeList& list, const TEdgeList* edges) const;
+    };
+    static TStamp StampNow(const TNodeList& list, const TEdgeList* edges);
+
+    TStamp current_;      // the whole index, the out-edge lists and the positions
+    TStamp endsCurrent_;  // nodes and ends only
+};
+
+/// How much of the index a caller needs.
+enum class TIndexDepth {
+    Full,     // everything the search reads
+    EndsOnly  // nodes and each edge's end positions (the workspace's ends); no out-edges
 };
 
 /// The graph's nodes by 0-based position and, for each position, the edges that start
@@ -86,10 +103,13 @@ private:
 /// Building it changes nothing that anyone can see.
 class TSearchIndex {
 public:
-    /// Takes the workspace's last index over while it IsCurrentFor nodes and edges, and
-    /// then leaves the marker of nodes where a walk over them would.
+    /// Takes the workspace's last index over while it IsCurrentFor nodes and edges (for
+    /// EndsOnly, while its ends are current), and then leaves the marker of nodes where a
+    /// walk over them would. An EndsOnly index gives Node and PositionOf, and the
+    /// workspace's ends; nothing else of it may be read.
     /// EInvalidObjectType when Nodes holds something that is not a node.
-    TSearchIndex(TSearchWorkspace& workspace, TNodeList& nodes, const TEdgeList* edges);
+    TSearchIndex(TSearchWorkspace& workspace, TNodeList& nodes, const TEdgeList* edges,
+                 TIndexDepth depth = TIndexDepth::Full);
 
     int NodeCount() const { return static_cast<int>(nodes_.size()); }
     TGraphNode* Node(int position) const { return nodes_[search::Slot(position)]; }
@@ -122,7 +142,7 @@ public:
 private:
     void IndexNodes(TNodeList& nodes);
     int Locate(const TGraphNode* node, int& guess) const;
-    void IndexEdges(const TEdgeList& edges, TSearchWorkspace& workspace);
+    void IndexEdges(const TEdgeList& edges, TSearchWorkspace& workspace, TIndexDepth depth);
     void CountOutEdges(const TEdgeList& edges, search::TBig<search::TEndGuess>& ends);
     void FillBuckets(const TEdgeList& edges, const search::TBig<search::TEndGuess>& ends,
                      search::TBig<int>& next);

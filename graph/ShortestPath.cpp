@@ -260,6 +260,14 @@ void TMathGraph::BuildOutEdges() {
     if (!index.HasHooks()) (*workspace).MarkCurrent(*Nodes, Edges.get());
 }
 
+TEdgeEndIndex TMathGraph::EdgeEnds() {
+    if (Nodes == nullptr) return {};
+    const TWorkspaceLoan workspace(workspace_);
+    const TSearchIndex index(*workspace, *Nodes, Edges.get(), TIndexDepth::EndsOnly);
+    const auto edgeCount = static_cast<std::size_t>(Edges != nullptr ? Edges->Count() : 0);
+    return {(*workspace).nodes.Nodes(), std::span((*workspace).ends).first(edgeCount)};
+}
+
 std::unique_ptr<TEdgeList> TMathGraph::ShortestPath(TGraphNode* source, TGraphNode* target) {
     if (Nodes == nullptr) return std::make_unique<TEdgeList>();
     const TWorkspaceLoan workspace(workspace_);

@@ -86,6 +86,13 @@ void PrefaultPages(void* start, std::size_t bytes) {
 #endif
 }
 
+void AdviseHugePagesWithin(void* start, std::size_t bytes) {
+    const auto begin = reinterpret_cast<std::uintptr_t>(start);
+    const std::uintptr_t first = RoundUp(begin, kHugePageSize);
+    const std::uintptr_t end = (begin + bytes) / kHugePageSize * kHugePageSize;
+    if (first < end) AdviseHugePages(reinterpret_cast<void*>(first), end - first);
+}
+
 void ReleasePages(void* start, std::size_t bytes) { ::madvise(start, bytes, MADV_DONTNEED); }
 
 TMappingHook SetMappingHook(TMappingHook hook) { return gMappingHook.exchange(hook); }

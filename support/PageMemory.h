@@ -27,6 +27,9 @@ void* RemapPages(void* block, std::size_t bytes, std::size_t newBytes);
 void UnmapPages(void* block, std::size_t bytes);
 /// Faults the pages of a mapping in at once instead of one trap per page; only a speed-up.
 void PrefaultPages(void* start, std::size_t bytes);
+/// Asks for huge pages behind the whole huge pages within [start, start + bytes): for a
+/// large block from the heap, before its first touch. Only advice.
+void AdviseHugePagesWithin(void* start, std::size_t bytes);
 /// Gives the memory of the pages back to the system; they read as zero when touched again.
 /// The mapping stays, and so do the bytes the pages count for in MappedBytes.
 /// REQUIRES: start and bytes lie in one mapping and are whole pages.

@@ -42,6 +42,36 @@ TEST(GraphSnapshot, MapsPositionsAndPlacesBackToTheLiveGraph) {
     EXPECT_THROW(TGraphSnapshot{graph}, EInvalidIndex);
 }
 
+// The graph keeps the ends' positions between snapshots: each kind of change must undo that.
+TEST(GraphSnapshot, SeesEveryChangeMadeSinceTheLastOneAndFillsNoOutEdges) {
+    TMathGraph graph;
+    std::vector<TGraphNode*> nodes;
+    for (const char* caption : {"a", "b", "c"}) {
+        nodes.push_back(new TGraphNode(std::make_unique<TStringObj>(caption)));
+        graph.Nodes->Append(nodes.back());
+    }
+    auto* edge = new TGraphEdge(nodes[2], nodes[0]);
+    graph.Edges->Add(edge);
+    EXPECT_EQ(TGraphSnapshot(graph).Edge(0).from, 3);
+    edge->FromNode = nodes[1];
+    EXPECT_EQ(TGraphSnapshot(graph).Edge(0).from, 2);
+    graph.ShortestPath(nodes[1], nodes[0]);  // the search keeps its index too
+    edge->Weight = Real48::FromExtended(4.0L);
+    EXPECT_EQ(TGraphSnapshot(graph).Edge(0).weight, 4.0);
+
+    graph.Nodes->GoToIndex(1);
+    const std::unique_ptr<TObject> first(graph.Nodes->RemoveCurrent());
+    EXPECT_THROW(TGraphSnapshot{graph}, EInvalidIndex);  // its ToNode is gone
+    edge->ToNode = nodes[2];
+    const TGraphSnapshot after(graph);
+    EXPECT_EQ(after.NodeCount(), 2);
+    EXPECT_EQ(after.Edge(0).from, 1);
+    EXPECT_EQ(after.Edge(0).to, 2);
+    graph.Edges->Add(new TGraphEdge(nodes[2], nodes[1]));
+    EXPECT_EQ(TGraphSnapshot(graph).Edge(1).from, 2);
+    EXPECT_EQ(nodes[2]->OutEdges->Count(), 0);  // the search's lists are left as they were
+}
+
 TEST(CheapestPaths, WalksAroundRingsOfZeroWeightThatLeadBackToTheStart) {
     // 1 -> 2 -> 1 costs nothing, and 2 sorts before 3: a walk that took 2 would find
     // the target only through 1 again.
