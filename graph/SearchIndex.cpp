@@ -13,8 +13,7 @@ bool TSearchWorkspace::TStamp::Holds(const TNodeList& list, const TEdgeList* edg
            list.ClassType() == TNodeList::StaticClass();
 }
 
-TSearchWorkspace::TStamp TSearchWorkspace::StampNow(const TNodeList& list,
-                                                    const TEdgeList* edges) {
+TSearchWorkspace::TStamp TSearchWorkspace::StampNow(const TNodeList& list, const TEdgeList* edges) {
     return {true, StructureChanges(), &list, edges};
 }
 
