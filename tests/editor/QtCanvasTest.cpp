@@ -108,8 +108,9 @@ TEST(QtCanvasCurveAndText, ACurveIsStrokedNotFilledAndTextTakesThePensColour) {
     EXPECT_TRUE(OnlyWithin(image, QRect(20, 40, 40, 20), QColor(Qt::black)));
 }
 
-// On a plain image the canvas copies small ellipses from a drawing of the painter's; a
-// clip, which covers everything here, leaves them all to the painter.
+// On a plain image the canvas copies small ellipses from a drawing of the painter's and
+// blends labels in itself; a clip, which covers everything here, leaves them all to the
+// painter.
 QImage Drawn(bool clipped, unsigned seed) {
     QImage image(120, 90, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -127,11 +128,13 @@ QImage Drawn(bool clipped, unsigned seed) {
         canvas.SetBrush(colours[uniform(0, 4)]);
         const int x = uniform(-20, 130), y = uniform(-20, 100);
         canvas.Ellipse(x, y, x + uniform(0, 70), y + uniform(0, 70));
+        const char* const texts[] = {"Wg", "10.5", "Caption of a node", "1"};
+        if (i % 4 == 0) canvas.TextOut(x, y, texts[uniform(0, 3)]);  // some cut at the edges
     }
     return image;
 }
 
-TEST(QtCanvasPlainImage, EllipsesHaveThePaintersOwnPixels) {
+TEST(QtCanvasPlainImage, EllipsesAndLabelsHaveThePaintersOwnPixels) {
     for (unsigned seed : {1u, 2u, 3u}) EXPECT_TRUE(Drawn(false, seed) == Drawn(true, seed)) << seed;
 }
 
