@@ -20,13 +20,18 @@ TGraphSnapshot Snapshot(int nodes, const std::vector<TPlainEdge>& edges) {
     return TGraphSnapshot(nodes, edges);
 }
 
-TEST(GraphSnapshot, MapsPositionsAndPlacesBackToTheLiveGraph) {
-    TMathGraph graph;
+std::vector<TGraphNode*> AppendNodes(TMathGraph& graph, int count) {
     std::vector<TGraphNode*> nodes;
-    for (const char* caption : {"a", "b", "c"}) {
-        nodes.push_back(new TGraphNode(std::make_unique<TStringObj>(caption)));
+    for (int i = 0; i < count; ++i) {
+        nodes.push_back(new TGraphNode(std::make_unique<TStringObj>(std::string(1, 'a' + i))));
         graph.Nodes->Append(nodes.back());
     }
+    return nodes;
+}
+
+TEST(GraphSnapshot, MapsPositionsAndPlacesBackToTheLiveGraph) {
+    TMathGraph graph;
+    const std::vector<TGraphNode*> nodes = AppendNodes(graph, 3);
     auto* edge = new TGraphEdge(nodes[2], nodes[0]);
     edge->Weight = Real48::FromExtended(2.5L);
     graph.Edges->Add(edge);
@@ -45,11 +50,7 @@ TEST(GraphSnapshot, MapsPositionsAndPlacesBackToTheLiveGraph) {
 // The graph keeps the ends' positions between snapshots: each kind of change must undo that.
 TEST(GraphSnapshot, SeesEveryChangeMadeSinceTheLastOneAndFillsNoOutEdges) {
     TMathGraph graph;
-    std::vector<TGraphNode*> nodes;
-    for (const char* caption : {"a", "b", "c"}) {
-        nodes.push_back(new TGraphNode(std::make_unique<TStringObj>(caption)));
-        graph.Nodes->Append(nodes.back());
-    }
+    const std::vector<TGraphNode*> nodes = AppendNodes(graph, 3);
     auto* edge = new TGraphEdge(nodes[2], nodes[0]);
     graph.Edges->Add(edge);
     EXPECT_EQ(TGraphSnapshot(graph).Edge(0).from, 3);

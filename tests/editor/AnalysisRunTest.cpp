@@ -14,6 +14,7 @@
 #include "editor/ResultsPanel.h"
 #include "editor/uGraphForm.h"
 #include "persistence/ObjStream.h"
+#include "tests/editor/WindowTest.h"
 
 void PrintTo(const QString& text, std::ostream* out);
 
@@ -21,11 +22,10 @@ namespace {
 
 // The window on A (100, 100), B (300, 100) and C (300, 300), with A→B and B→C of weight 1
 // and A→C of weight 3, made by presses and typing as a user makes it.
-class AnalysisMenuTest : public ::testing::Test {
+class AnalysisMenuTest : public TWindowTest {
 protected:
     void SetUp() override {
-        form.show();
-        previous = SetErrorDisplay([this](const QString& m) { messages << m; });
+        TWindowTest::SetUp();
         form.AskPathCount = [] { return std::optional<int>(3); };
         Place(100, 100, "A");
         Place(300, 100, "B");
@@ -39,17 +39,7 @@ protected:
         Click(200, 202);  // near A→C
         Type(form.WeightEdit, "3");
     }
-    void TearDown() override { SetErrorDisplay(previous); }
 
-    TGraphControl& Control() { return *form.GetGraphControl(); }
-    const TGraphView& View() { return Control().View(); }
-    void Click(int x, int y, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseClick(&Control(), button, {}, QPoint(x, y));
-    }
-    void Type(QLineEdit* box, const QString& text) {
-        box->clear();
-        QTest::keyClicks(box, text);
-    }
     void Place(int x, int y, const char* caption) {
         Click(x, y);
         Type(form.NodeCaptionEdit, caption);
@@ -70,9 +60,6 @@ protected:
         EXPECT_TRUE(ended.count() == 1 || ended.wait(10000));
     }
 
-    TGraphForm form;
-    QStringList messages;
-    TErrorDisplay previous;
     QTemporaryDir dir;
 };
 

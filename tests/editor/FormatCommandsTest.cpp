@@ -15,6 +15,7 @@
 #include "editor/ErrorDisplay.h"
 #include "editor/GraphControl.h"
 #include "editor/uGraphForm.h"
+#include "tests/editor/WindowTest.h"
 
 namespace {
 
@@ -45,25 +46,20 @@ bool Holds(const QImage& image, QRgb colour) {
     return false;
 }
 
-class FormatCommands : public ::testing::Test {
+class FormatCommands : public TWindowTest {
 protected:
     void SetUp() override {
-        form.show();
-        errors = SetErrorDisplay([this](const QString& m) { messages << m; });
+        TWindowTest::SetUp();
         warnings = SetWarningDisplay([this](const QString& m) { warned << m; });
         form.RunFileDialog = [this](QFileDialog&) { return chosen; };
         form.ChoosePictureScale = [this] { return scale; };
     }
     void TearDown() override {
-        SetErrorDisplay(errors);
         SetWarningDisplay(warnings);
+        TWindowTest::TearDown();
     }
 
-    TGraphControl& Control() { return *form.GetGraphControl(); }
-    const TMathGraph& Graph() { return Control().View().Graph(); }
-    void Click(int x, int y, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseClick(&Control(), button, {}, QPoint(x, y));
-    }
+    const TMathGraph& Graph() { return View().Graph(); }
     QString File(const QString& name, const char* content) {
         std::ofstream(dir.filePath(name).toStdString(), std::ios::binary) << content;
         return dir.filePath(name);
@@ -81,11 +77,10 @@ protected:
     }
 
     QTemporaryDir dir;
-    TGraphForm form;
-    QStringList messages, warned;
+    QStringList warned;
     std::optional<QString> chosen;
     std::optional<int> scale = 1;
-    TErrorDisplay errors, warnings;
+    TErrorDisplay warnings;
 };
 
 TEST_F(FormatCommands, ImportReplacesTheGraphAndImportIntoIsOneStepThatUndoes) {

@@ -19,33 +19,23 @@
 #include "editor/ResultsPanel.h"
 #include "editor/uGraphForm.h"
 #include "persistence/ObjStream.h"
+#include "tests/editor/WindowTest.h"
 
 // Failures show the texts, not the bytes.
 void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace {
 
-class GraphFormTest : public ::testing::Test {
+class GraphFormTest : public TWindowTest {
 protected:
     void SetUp() override {
-        form.show();
-        previous = SetErrorDisplay([this](const QString& m) { messages << m; });
+        TWindowTest::SetUp();
         form.RunFileDialog = [this](QFileDialog& dialog) {
             dialogs << &dialog;
             return chosen;
         };
     }
-    void TearDown() override { SetErrorDisplay(previous); }
 
-    TGraphControl& Control() { return *form.GetGraphControl(); }
-    const TGraphView& View() { return Control().View(); }
-    void Click(int x, int y, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseClick(&Control(), button, {}, QPoint(x, y));
-    }
-    void Type(QLineEdit* box, const QString& text) {
-        box->clear();
-        QTest::keyClicks(box, text);
-    }
     long double Weight(int edge) {
         return View().Graph().Edges->Get(edge)->GetWeight().ToExtended();
     }
@@ -58,11 +48,8 @@ protected:
         Click(150, 104);
     }
 
-    TGraphForm form;
-    QStringList messages;
     QList<QFileDialog*> dialogs;
     std::optional<QString> chosen;
-    TErrorDisplay previous;
 };
 
 // Each item as "caption", "caption shortcut" or "[caption]" when it can be checked.
