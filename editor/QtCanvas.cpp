@@ -1,7 +1,5 @@
 #include "editor/QtCanvas.h"
 
-#include <emmintrin.h>
-
 #include <QBrush>
 #include <QColor>
 #include <QFontMetrics>
@@ -9,7 +7,6 @@
 #include <QPen>
 #include <algorithm>
 #include <cstdlib>
-#include <iterator>
 
 namespace {
 
@@ -47,19 +44,11 @@ const TQtLabelCache::TLabel& TQtLabelCache::Find(std::string_view text, TColor c
     painter.setPen(ToQColor(colour));
     painter.drawText(0, metrics.ascent(), shown);
     painter.end();
-    TLabel label{std::move(image), {}, {}};
+    TLabel label{std::move(image), {}};
     for (int y = 0; y < label.Image.height(); ++y) {
         const auto* row = reinterpret_cast<const std::uint32_t*>(label.Image.constScanLine(y));
-        const auto* end = row + label.Image.width();
-        const auto* first = std::find_if(row, end, [](std::uint32_t pixel) { return pixel != 0; });
-        if (first == end) continue;
-        const auto* last =
-            std::find_if(std::make_reverse_iterator(end), std::make_reverse_iterator(first),
-                         [](std::uint32_t pixel) { return pixel != 0; })
-                .base();
-        label.Rows.push_back({std::uint16_t(first - row), std::uint16_t(y),
-                              std::uint16_t(last - first), std::uint32_t(label.Pixels.size())});
-        label.Pixels.insert(label.Pixels.end(), first, last);
+        for (int x = 0; x < label.Image.width(); ++x)
+            if (row[x] != 0) label.Ink.push_back({std::uint16_t(x), std::uint16_t(y), row[x]});
     }
     return labels_.emplace(std::string(text), std::move(label)).first->second;
 }
@@ -245,45 +234,17 @@ std::uint32_t ByteTimes(std::uint32_t x, std::uint32_t alpha) {
     return std::uint32_t(t) | std::uint32_t(t >> 24);
 }
 
-// Premultiplied over premultiplied, four pixels at a time: each channel of to scaled by
-// 255 - alpha exactly as ByteTimes does, then the pixel added. A transparent pixel leaves
-// to as it was, so a row is laid whole from its first ink to its last.
-void BlendRow(std::uint32_t* to, const std::uint32_t* from, int count) {
-    int i = 0;
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i opaque = _mm_set1_epi32(255);
-    const __m128i half = _mm_set1_epi16(0x80);
-    const auto scale = [half](__m128i channels, __m128i factor) {
-        const __m128i t = _mm_mullo_epi16(channels, factor);
-        return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), half), 8);
-    };
-    for (; i + 4 <= count; i += 4) {
-        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
-        const __m128i under = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to + i));
-        __m128i factor = _mm_sub_epi32(opaque, _mm_srli_epi32(pixels, 24));
-        factor = _mm_or_si128(factor, _mm_slli_epi32(factor, 16));
-        const __m128i low =
-            scale(_mm_unpacklo_epi8(under, zero), _mm_unpacklo_epi32(factor, factor));
-        const __m128i high =
-            scale(_mm_unpackhi_epi8(under, zero), _mm_unpackhi_epi32(factor, factor));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i),
-                         _mm_add_epi8(_mm_packus_epi16(low, high), pixels));
-    }
-    for (; i < count; ++i) to[i] = from[i] + ByteTimes(to[i], 255 - (from[i] >> 24));
-}
-
 }  // namespace
 
 void TQtCanvas::BlendLabel(int x, int y, const TQtLabelCache::TLabel& label) {
-    for (const TQtLabelCache::TInkRow& ink : label.Rows) {
-        const int row = y + ink.Y;
-        if (row < 0 || row >= height_) continue;
-        // Clipped to the image's columns.
-        const int begin = std::max(x + ink.X, 0);
-        const int end = std::min(x + ink.X + ink.Length, width_);
-        if (begin >= end) continue;
-        auto* to = reinterpret_cast<std::uint32_t*>(bits_ + row * stride_) + begin;
-        BlendRow(to, label.Pixels.data() + ink.First + (begin - x - ink.X), end - begin);
+    const bool inside = x >= 0 && y >= 0 && x + label.Image.width() <= width_ &&
+                        y + label.Image.height() <= height_;
+    for (const TQtLabelCache::TInk& ink : label.Ink) {
+        const int column = x + ink.X, row = y + ink.Y;
+        if (!inside && (column < 0 || row < 0 || column >= width_ || row >= height_)) continue;
+        std::uint32_t& to = reinterpret_cast<std::uint32_t*>(bits_ + row * stride_)[column];
+        const std::uint32_t alpha = ink.Pixel >> 24;
+        to = alpha == 255 ? ink.Pixel : ink.Pixel + ByteTimes(to, 255 - alpha);
     }
 }
 
@@ -294,7 +255,8 @@ void TQtCanvas::TextOut(int x, int y, std::string_view text) {
                                                        : 1;
     const TQtLabelCache::TLabel& label = labels_.Find(text, penColor_, ratio);
     // Premultiplied over premultiplied, as the painter lays one image over another.
-    if (bits_ != nullptr && ratio == 1 && image_->format() == QImage::Format_ARGB32_Premultiplied)
+    if (bits_ != nullptr && label.Image.devicePixelRatio() == 1 &&
+        image_->format() == QImage::Format_ARGB32_Premultiplied)
         return BlendLabel(x, y, label);
     painter_.drawImage(QPoint(x, y), label.Image);
 }

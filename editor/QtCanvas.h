@@ -30,17 +30,15 @@ public:
     /// until the next call.
     const QImage& Label(std::string_view text, TColor colour, qreal pixelRatio);
 
-    /// A row of a label from its first pixel that is not transparent to its last: Length
-    /// pixels of Pixels from First, laid at (X, Y) of the image.
-    struct TInkRow {
-        std::uint16_t X, Y, Length;
-        std::uint32_t First;
+    /// The pixels of a label that are not transparent, each with its place in the image.
+    struct TInk {
+        std::uint16_t X, Y;
+        std::uint32_t Pixel;  // premultiplied ARGB
     };
     /// Label's image and its ink, valid as long as Label's result.
     struct TLabel {
         QImage Image;
-        std::vector<TInkRow> Rows;
-        std::vector<std::uint32_t> Pixels;  // premultiplied ARGB
+        std::vector<TInk> Ink;
     };
     const TLabel& Find(std::string_view text, TColor colour, qreal pixelRatio);
 
