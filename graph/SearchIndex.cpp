@@ -111,8 +111,17 @@ void TSearchIndex::IndexEdges(const TEdgeList& edges, TSearchWorkspace& workspac
         SortBucket(node, std::min(NodeCount(), node + (1 << kBucketShift)), workspace);
 }
 
+// How many edges ahead the look-up of ends without a guess is asked of the cache.
+static constexpr std::size_t kLookAhead = 16;
+
 void TSearchIndex::CountOutEdges(const TEdgeList& edges, TBig<TEndGuess>& ends) {
     for (std::size_t k = 0; k < edges.items_.size(); ++k) {
+        // A first index of a large graph looks up every end at random in the table.
+        if (k + kLookAhead < edges.items_.size() && ends[k + kLookAhead].from < 0) {
+            const auto* ahead = static_cast<const TGraphEdge*>(edges.items_[k + kLookAhead]);
+            positions_.Prefetch(ahead->FromNode);
+            positions_.Prefetch(ahead->ToNode);
+        }
         auto* edge = static_cast<TGraphEdge*>(edges.items_[k]);
         const int from = Locate(edge->FromNode, ends[k].from);
         Locate(edge->ToNode, ends[k].to);
