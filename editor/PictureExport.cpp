@@ -31,6 +31,15 @@ void PaintView(QPainter& painter, const TGraphView& view, QSize size, QColor bac
     view.Paint(canvas);
 }
 
+// For the vector formats: the view's pixels scaled up on the device, the labels written
+// at that scale rather than enlarged. The device is complete when this returns.
+void PaintScaled(QPaintDevice& device, const TGraphView& view, QSize size, QColor background,
+                 int scale) {
+    QPainter painter(&device);
+    painter.scale(scale, scale);
+    PaintView(painter, view, size, background, scale);
+}
+
 QByteArray Png(const TGraphView& view, QSize size, QColor background, int scale) {
     // Drawn at the image's pixel ratio, as on a screen of that ratio: the labels are then
     // written at the full resolution rather than enlarged.
@@ -56,10 +65,7 @@ QByteArray Svg(const TGraphView& view, QSize size, QColor background, int scale)
     svg.setSize(size * scale);
     svg.setViewBox(QRect(QPoint(), size * scale));
     svg.setTitle("Graph");
-    QPainter painter(&svg);
-    painter.scale(scale, scale);
-    PaintView(painter, view, size, background, scale);
-    painter.end();
+    PaintScaled(svg, view, size, background, scale);
     return bytes;
 }
 
@@ -73,10 +79,7 @@ QByteArray Pdf(const TGraphView& view, QSize size, QColor background, int scale)
     pdf.setPageSize(QPageSize(QSizeF(size * scale), QPageSize::Point));
     pdf.setPageMargins(QMarginsF());
     pdf.setCreator("grapheditor");
-    QPainter painter(&pdf);
-    painter.scale(scale, scale);
-    PaintView(painter, view, size, background, scale);
-    painter.end();
+    PaintScaled(pdf, view, size, background, scale);
     return bytes;
 }
 
